@@ -1,0 +1,64 @@
+// The file of saved entries, "time.txt".
+//
+// Two lines of four comma-separated numbers, each line ended by CR LF:
+//   last-period year, month, day, cycle length
+//   conception year, month, day, method flag (0 or 1)
+// The entries of the window when it was left through its exit button:
+//   2011,4,27,28<CR><LF>2011,5,15,0<CR><LF>
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "calc/due_date.h"
+#include "calc/result.h"
+
+namespace duedate {
+
+// The file's name, relative to the working directory of the program.
+inline constexpr const char* kEntriesFileName = "time.txt";
+
+// The seven entry texts and the method, in the order of the file.
+struct SavedEntries {
+  std::string lastPeriodYear, lastPeriodMonth, lastPeriodDay, cycleLength;
+  std::string conceptionYear, conceptionMonth, conceptionDay;
+  CalcMethod method = CalcMethod::FromLastPeriod;
+
+  friend bool operator==(const SavedEntries&, const SavedEntries&) = default;
+};
+
+// 0 for FromLastPeriod, 1 for FromConception.
+int MethodFlag(CalcMethod method);
+
+// Why entries could not be saved or given back.
+struct EntriesFailure {
+  enum Kind {
+    NothingSaved,  // the file is absent (it is then created empty) or empty
+    Incomplete,    // the file holds fewer than eight values
+    TooLong,       // a value runs on far longer than any entry (not our file)
+    Unreadable,    // the file could not be opened, created, read or written
+  } kind;
+  std::error_code error;  // the system's reason, for Unreadable
+  std::filesystem::path path;
+
+  // The system's own text for `error`, or a short English note.
+  std::string Reason() const;
+};
+
+// Writes the entries to `file`, replacing it whole: the two lines go to a
+// temporary file beside it, which is flushed to disk and then renamed over
+// `file`, so that a failure part-way leaves the previous file as it was.
+Result<Done, EntriesFailure> SaveEntries(const std::filesystem::path& file,
+                                         const SavedEntries& entries);
+
+// The entries saved last. When `file` does not exist it is created empty and
+// NothingSaved is given; a file that cannot be read or holds fewer than
+// eight values is left untouched and gives its failure. The file is opened
+// for reading only, and no more of it is read than eight values need.
+Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& file);
+
+// The two lines SaveEntries writes, CR LF included.
+std::string EntriesFileText(const SavedEntries& entries);
+
+}  // namespace duedate

@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "entries/saved_entries.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace duedate {
+namespace {
+namespace fs = std::filesystem;
+
+// A fresh directory for each test, removed afterwards.
+class EntriesFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("yuchanqi-entries-" + std::to_string(std::random_device{}()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    file_ = dir_ / kEntriesFileName;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::all, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  void Write(const std::string& bytes) const {
+    std::ofstream(file_, std::ios::binary) << bytes;
+  }
+  std::string Read() const {
+    std::ifstream in(file_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // Files in the directory other than time.txt (left-over temporary files).
+  int Strays() const {
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().filename() != kEntriesFileName) ++n;
+    return n;
+  }
+
+  fs::path dir_;
+  fs::path file_;
+};
+
+SavedEntries Initial() {
+  return {"2011", "04", "27", "28", "2011", "05", "15", CalcMethod::FromLastPeriod};
+}
+
+constexpr char kExample[] = "2011,4,27,28\r\n2011,5,15,0\r\n";
+
+TEST_F(EntriesFileTest, SavesTheInitialEntriesAsThe27ByteExample) {
+  ASSERT_TRUE(SaveEntries(file_, Initial()).ok());
+  EXPECT_EQ(Read(), kExample);
+  EXPECT_EQ(Read().size(), 27u);
+  EXPECT_EQ(Strays(), 0);
+}
+
+TEST_F(EntriesFileTest, SavesEachTextAsItsLeadingNumber) {
+  SavedEntries e{"2011年", "4.50", "-3", "", "abc", "０５", "1e3", CalcMethod::FromConception};
+  ASSERT_TRUE(SaveEntries(file_, e).ok());
+  EXPECT_EQ(Read(), "2011,4.5,-3,0\r\n0,5,1,1\r\n");
+}
+
+TEST_F(EntriesFileTest, ReplacesAnEarlierFileWhole) {
+  Write(std::string(500, 'x'));
+  ASSERT_TRUE(SaveEntries(file_, Initial()).ok());
+  EXPECT_EQ(Read(), kExample);
+  EXPECT_EQ(Strays(), 0);
+}
+
+TEST_F(EntriesFileTest, FirstStartCreatesAnEmptyFileAndGivesNothing) {
+  const auto loaded = LoadEntries(file_);
+  ASSERT_FALSE(loaded.ok());
+  EXPECT_EQ(loaded.error().kind, EntriesFailure::NothingSaved);
+  ASSERT_TRUE(fs::exists(file_));
+  EXPECT_EQ(fs::file_size(file_), 0u);
+  // And the next start finds it empty.
+  EXPECT_EQ(LoadEntries(file_).error().kind, EntriesFailure::NothingSaved);
+}
+
+struct LoadCase {
+  const char* what;
+  std::string bytes;
+  SavedEntries expected;
+};
+void PrintTo(const LoadCase& c, std::ostream* out) {
+  std::ostream& os = *out;
+  os << c.what;
+}
+
+
+class LoadEntriesTest : public EntriesFileTest, public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(LoadEntriesTest, ReadsEightValues) {
+  Write(GetParam().bytes);
+  const auto loaded = LoadEntries(file_);
+  ASSERT_TRUE(loaded.ok()) << GetParam().what << ": " << loaded.error().Reason();
+  EXPECT_EQ(*loaded, GetParam().expected) << GetParam().what;
+  EXPECT_EQ(Read(), GetParam().bytes) << "the file was changed";
+}
+
+const SavedEntries kSaved{"2011", "4", "27", "28", "2011", "5", "15", CalcMethod::FromLastPeriod};
+SavedEntries WithMethod(SavedEntries e, CalcMethod m) {
+  e.method = m;
+  return e;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LoadEntriesTest,
+    testing::Values(
+        LoadCase{"the example", kExample, kSaved},
+        LoadCase{"method 1", "2011,4,27,28\r\n2011,5,15,1\r\n",
+                 WithMethod(kSaved, CalcMethod::FromConception)},
+        LoadCase{"method 7", "2011,4,27,28\r\n2011,5,15,7\r\n",
+                 WithMethod(kSaved, CalcMethod::FromConception)},
+        LoadCase{"method not a number", "2011,4,27,28\r\n2011,5,15,x\r\n", kSaved},
+        LoadCase{"LF only", "2011,4,27,28\n2011,5,15,0\n", kSaved},
+        LoadCase{"CR only", "2011,4,27,28\r2011,5,15,0\r", kSaved},
+        LoadCase{"no last line end", "2011,4,27,28\r\n2011,5,15,1",
+                 WithMethod(kSaved, CalcMethod::FromConception)},
+        LoadCase{"blanks and tabs", " 2011 ,\t4\t, 27 ,28\r\n2011, 5,15 ,0\r\n", kSaved},
+        LoadCase{"quotes", "\"2011\",\"4\",27,\"28\"\r\n2011,\"5\",15,\"1\"\r\n",
+                 WithMethod(kSaved, CalcMethod::FromConception)},
+        LoadCase{"a comma inside quotes", "\"2011,9\",4,27,28\r\n2011,5,15,0\r\n", kSaved},
+        LoadCase{"byte-order mark", "\xEF\xBB\xBF" "2011,4,27,28\r\n2011,5,15,0\r\n", kSaved},
+        LoadCase{"empty values", "2011,,27,28\r\n2011,5,,0\r\n",
+                 {"2011", "0", "27", "28", "2011", "5", "0", CalcMethod::FromLastPeriod}},
+        LoadCase{"blank lines", "\r\n\r\n2011,4,27,28\r\n\r\n2011,5,15,0\r\n", kSaved},
+        LoadCase{"values not numbers", "abc,04,27日,28.50\r\n2011,5,15,0\r\n",
+                 {"0", "4", "27", "28.5", "2011", "5", "15", CalcMethod::FromLastPeriod}},
+        LoadCase{"lines not of four", "2011,4,27\r\n28,2011,5,15,1\r\n",
+                 WithMethod(kSaved, CalcMethod::FromConception)},
+        LoadCase{"anything after the eighth value", std::string(kExample) + "garbage,\"unclosed",
+                 kSaved},
+        LoadCase{"invalid UTF-8 and control characters",
+                 "\xFF\xFE,\x01\x02,27\x7F,28\r\n2011,5,15,0\r\n",
+                 {"0", "0", "27", "28", "2011", "5", "15", CalcMethod::FromLastPeriod}},
+        LoadCase{"a broken byte-order mark", "\xEF\xBB" "2011,4,27,28\r\n2011,5,15,0\r\n",
+                 {"0", "4", "27", "28", "2011", "5", "15", CalcMethod::FromLastPeriod}}));
+
+struct BadCase {
+  const char* what;
+  std::string bytes;
+  EntriesFailure::Kind kind;
+};
+void PrintTo(const BadCase& c, std::ostream* out) {
+  std::ostream& os = *out;
+  os << c.what;
+}
+
+
+class LoadEntriesRefuses : public EntriesFileTest, public testing::WithParamInterface<BadCase> {};
+
+TEST_P(LoadEntriesRefuses, GivesNothingAndLeavesTheFileAlone) {
+  Write(GetParam().bytes);
+  const auto loaded = LoadEntries(file_);
+  ASSERT_FALSE(loaded.ok()) << GetParam().what;
+  EXPECT_EQ(loaded.error().kind, GetParam().kind) << GetParam().what;
+  EXPECT_EQ(Read(), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LoadEntriesRefuses,
+    testing::Values(BadCase{"empty", "", EntriesFailure::NothingSaved},
+                    BadCase{"seven values", "2011,4,27,28\r\n2011,5,15\r\n", EntriesFailure::Incomplete},
+                    BadCase{"one line", "2011,4,27,28\r\n", EntriesFailure::Incomplete},
+                    BadCase{"only blanks", "  \r\n\t\r\n", EntriesFailure::Incomplete},
+                    BadCase{"only a byte-order mark", "\xEF\xBB\xBF", EntriesFailure::Incomplete},
+                    BadCase{"one endless value", std::string(100000, '7'), EntriesFailure::TooLong},
+                    BadCase{"endless blanks", std::string(100000, ' '), EntriesFailure::TooLong}));
+
+TEST_F(EntriesFileTest, AHugeFileCostsNoMoreThanItsFirstValues) {
+  Write(kExample);
+  fs::resize_file(file_, 100u * 1024 * 1024);  // 100 MB: the example, then zero bytes
+  const auto loaded = LoadEntries(file_);
+  ASSERT_TRUE(loaded.ok());
+  EXPECT_EQ(*loaded, kSaved);
+
+  std::ofstream(file_, std::ios::binary | std::ios::trunc) << "";
+  fs::resize_file(file_, 100u * 1024 * 1024);  // 100 MB of zero bytes: no value ends
+  EXPECT_EQ(LoadEntries(file_).error().kind, EntriesFailure::TooLong);
+}
+
+TEST_F(EntriesFileTest, RoundTripsManyEntrySets) {
+  std::mt19937 random(7);
+  const auto number = [&] {
+    switch (random() % 4) {
+      case 0: return std::to_string(random() % 10000);
+      case 1: return std::to_string(static_cast<int>(random() % 2000) - 1000) + "." +
+                     std::to_string(random() % 1000);
+      case 2: return std::string("０") + std::to_string(random() % 100);
+      default: return std::string(random() % 2 ? "" : "x");
+    }
+  };
+  for (int i = 0; i < 500; ++i) {
+    const SavedEntries typed{number(), number(), number(), number(), number(), number(), number(),
+                             random() % 2 ? CalcMethod::FromConception : CalcMethod::FromLastPeriod};
+    ASSERT_TRUE(SaveEntries(file_, typed).ok());
+    const auto loaded = LoadEntries(file_);
+    ASSERT_TRUE(loaded.ok());
+    // What comes back is what the window would show for each text.
+    const auto shown = [](const std::string& t) { return NumberText(LeadingNumber(t)); };
+    const SavedEntries expected{shown(typed.lastPeriodYear), shown(typed.lastPeriodMonth),
+                                shown(typed.lastPeriodDay), shown(typed.cycleLength),
+                                shown(typed.conceptionYear), shown(typed.conceptionMonth),
+                                shown(typed.conceptionDay), typed.method};
+    ASSERT_EQ(*loaded, expected) << EntriesFileText(typed);
+    // Saving what was loaded writes the same bytes again.
+    ASSERT_EQ(EntriesFileText(*loaded), EntriesFileText(typed));
+  }
+  EXPECT_EQ(Strays(), 0);
+}
+
+TEST_F(EntriesFileTest, ExtremeNumbersRoundTrip) {
+  const SavedEntries typed{std::string(400, '9'), "0." + std::string(330, '0') + "1", "-0", "28.5",
+                           "1e15", "-" + std::string(20, '8'), "123456789012345678", CalcMethod::FromConception};
+  ASSERT_TRUE(SaveEntries(file_, typed).ok());
+  const auto loaded = LoadEntries(file_);
+  ASSERT_TRUE(loaded.ok()) << loaded.error().Reason();
+  EXPECT_EQ(loaded->lastPeriodYear, NumberText(LeadingNumber(typed.lastPeriodYear)));
+  EXPECT_EQ(loaded->lastPeriodMonth, "0");
+  EXPECT_EQ(loaded->lastPeriodDay, "0");
+  EXPECT_EQ(loaded->conceptionYear, "1");
+  EXPECT_EQ(loaded->conceptionMonth, "-88888888888888900000");
+  EXPECT_EQ(loaded->conceptionDay, "123456789012346000");
+}
+
+TEST_F(EntriesFileTest, SaveIntoAMissingDirectoryFailsWithTheReason) {
+  const fs::path file = dir_ / "gone" / kEntriesFileName;
+  const auto saved = SaveEntries(file, Initial());
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error().kind, EntriesFailure::Unreadable);
+  EXPECT_EQ(saved.error().error, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(saved.error().path, file);
+  EXPECT_FALSE(saved.error().Reason().empty());
+}
+
+TEST_F(EntriesFileTest, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
+  fs::create_directory(file_);
+  const auto saved = SaveEntries(file_, Initial());
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error().kind, EntriesFailure::Unreadable);
+  EXPECT_TRUE(fs::is_directory(file_));
+  EXPECT_EQ(Strays(), 0);
+  // Reading it fails as well, and the directory stays.
+  const auto loaded = LoadEntries(file_);
+  ASSERT_FALSE(loaded.ok());
+  EXPECT_EQ(loaded.error().kind, EntriesFailure::Unreadable);
+  EXPECT_TRUE(fs::is_directory(file_));
+}
+
+#ifndef _WIN32
+// Runs `body` in a child process as the unprivileged user nobody (root reads
+// and writes through any permission bits), and gives its exit status.
+template <class Body>
+int AsNobody(Body body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST_F(EntriesFileTest, AReadOnlyFileStillLoads) {
+  Write(kExample);
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(dir_, fs::perms::all);
+  const fs::path file = file_;
+  const int status = AsNobody([&] {
+    const auto loaded = LoadEntries(file);
+    if (!loaded.ok()) return 1;
+    if (!(*loaded == kSaved)) return 2;
+    // The same user really cannot open it for writing: the load did not need to.
+    std::FILE* rw = std::fopen(file.c_str(), "r+");
+    if (rw != nullptr) std::fclose(rw);
+    return rw != nullptr ? 3 : 0;
+  });
+  EXPECT_EQ(status, 0) << "1: not loaded, 2: wrong entries, 3: the file was writable after all";
+}
+
+TEST_F(EntriesFileTest, AReadOnlyDirectoryFailsTheSaveAndKeepsTheOldFile) {
+  Write("2000,1,1,30\r\n2000,1,15,1\r\n");
+  fs::permissions(file_, fs::perms::all);
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  const fs::path file = file_;
+  const int status = AsNobody([&] {
+    const auto saved = SaveEntries(file, Initial());
+    if (saved.ok()) return 1;
+    if (saved.error().error != std::errc::permission_denied) return 2;
+    // Loading at start needs no write access at all.
+    return LoadEntries(file).ok() ? 0 : 3;
+  });
+  EXPECT_EQ(status, 0) << "1: saved anyway, 2: another reason, 3: not loaded";
+  EXPECT_EQ(Read(), "2000,1,1,30\r\n2000,1,15,1\r\n");
+  EXPECT_EQ(Strays(), 0);
+}
+
+TEST_F(EntriesFileTest, AMissingFileThatCannotBeCreatedGivesTheReason) {
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  const fs::path file = file_;
+  const int status = AsNobody([&] {
+    const auto loaded = LoadEntries(file);
+    if (loaded.ok()) return 1;
+    if (loaded.error().kind != EntriesFailure::Unreadable) return 2;
+    return loaded.error().error == std::errc::permission_denied ? 0 : 3;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(fs::exists(file_));
+}
+#endif
+
+}  // namespace
+}  // namespace duedate

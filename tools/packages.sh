@@ -1,0 +1,31 @@
+# Sourced by the build scripts: installs the Debian packages a step needs,
+# only those that are missing, with apt-get (as root, or through sudo).
+
+# Packages to build and start the Linux program.
+RUN_PACKAGES="cmake ninja-build g++ qt6-base-dev fonts-wqy-microhei"
+# Packages to build and run every test, the Windows program's under Wine too.
+TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 imagemagick"
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; return 1; }
+    sudo=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  case " ${missing[*]} " in
+    *":i386 "*)
+      dpkg --print-foreign-architectures | grep -qx i386 || "${sudo[@]}" dpkg --add-architecture i386 ;;
+  esac
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
