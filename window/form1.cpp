@@ -1,0 +1,157 @@
+#include "window/form1.h"
+
+#include <system_error>
+
+namespace duedate {
+
+namespace {
+
+// The seven entry fields and where each is kept in the saved entries.
+struct EntryField {
+  Control box;
+  std::string SavedEntries::*text;
+};
+constexpr EntryField kEntryFields[] = {
+    {Control::Text1, &SavedEntries::lastPeriodYear},  {Control::Text2, &SavedEntries::lastPeriodMonth},
+    {Control::Text3, &SavedEntries::lastPeriodDay},   {Control::Text4, &SavedEntries::cycleLength},
+    {Control::Text14, &SavedEntries::conceptionYear}, {Control::Text13, &SavedEntries::conceptionMonth},
+    {Control::Text12, &SavedEntries::conceptionDay}};
+
+const char* FieldName(DateField field) {
+  return field == DateField::LastPeriod ? "末次月经第一天日期" : "排卵受精日期";
+}
+
+}  // namespace
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::string AboutText() {
+  return std::string("预产期计算器，Tavoren软件，TAB键在文本框之间切换。") + "\r\n" +
+         std::string(13, ' ') + "------" + "Tavoren软件" + "QQ" + kMakerAccount + "。";
+}
+
+std::string DateFailureText(const DueDateFailure& failure) {
+  const std::string field = FieldName(failure.field);
+  if (failure.fault == DateFault::InvalidDate) {
+    return field + "不是有效的日期。\n请检查：年为四位数字（1000～9999），月为1～12，"
+                   "日不超过该月的天数。";
+  }
+  if (failure.field == DateField::LastPeriod) {
+    return "由末次月经第一天日期和月经周期算出的日期超出了可以计算的范围（公元1年～9999年）。\n"
+           "请检查末次月经第一天日期和月经周期的天数。";
+  }
+  return "由排卵受精日期算出的日期超出了可以计算的范围（公元1年～9999年）。\n请检查排卵受精日期。";
+}
+
+std::string SaveFailureText(const EntriesFailure& failure) {
+  std::error_code ignored;
+  const std::filesystem::path full = std::filesystem::absolute(failure.path, ignored);
+  return "无法保存您输入的日期。\n文件：" + PathText(full.empty() ? failure.path : full) +
+         "\n原因：" + failure.Reason() +
+         "\n\n程序没有退出，您输入的内容都还在。请解决问题后再按“退出”，或直接关闭窗口（不保存）。";
+}
+
+std::string InstructionsFailureText(OpenResult result, const std::filesystem::path& file) {
+  if (result == OpenResult::FileMissing) return "找不到说明文件：\n" + PathText(file);
+  return "无法打开说明文件：\n" + PathText(file) + "\n没有找到可以打开文本文件的程序。";
+}
+
+std::wstring ProgramDirectory(const std::wstring& programFile) {
+  const auto slash = programFile.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L".";
+  std::wstring dir = programFile.substr(0, slash);
+  while (!dir.empty() && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
+  return dir;
+}
+
+std::wstring NotepadCommandLine(const std::wstring& programDirectory) {
+  return L"notepad.exe \"" + programDirectory + L"\\详细说明.txt\"";
+}
+
+Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std::move(settings)) {}
+
+void Form1::Load() {
+  const auto loaded = LoadEntries(settings_.entriesFile);
+  if (!loaded) return;  // the initial entries stay
+  for (const EntryField& field : kEntryFields) view_.SetText(field.box, (*loaded).*field.text);
+  view_.Select(loaded->method == CalcMethod::FromLastPeriod ? Control::Option1 : Control::Option2);
+}
+
+void Form1::Press(Control button) {
+  switch (button) {
+    case Control::Command1: Exit(); break;
+    case Control::Command2: ShowAbout(); break;
+    case Control::Command3: ShowInstructions(); break;
+    case Control::Command4: Calculate(); break;
+    default: break;
+  }
+}
+
+CalcMethod Form1::SelectedMethod() const {
+  return view_.IsSelected(Control::Option1) ? CalcMethod::FromLastPeriod
+                                            : CalcMethod::FromConception;
+}
+
+void Form1::Calculate() {
+  DueDateInput input;
+  input.method = SelectedMethod();
+  if (input.method == CalcMethod::FromLastPeriod) {
+    input.lastPeriodYear = view_.Text(Control::Text1);
+    input.lastPeriodMonth = view_.Text(Control::Text2);
+    input.lastPeriodDay = view_.Text(Control::Text3);
+    input.cycleLength = view_.Text(Control::Text4);
+  } else {
+    input.conceptionYear = view_.Text(Control::Text14);
+    input.conceptionMonth = view_.Text(Control::Text13);
+    input.conceptionDay = view_.Text(Control::Text12);
+  }
+  input.today = settings_.today();
+
+  const auto result = CalculateDueDate(input);
+  if (!result) {
+    view_.ShowMessage(MessageIcon::Warning, kMessageTitle, DateFailureText(result.error()));
+    return;
+  }
+  const DueDateResult& r = *result;
+  const std::pair<Control, std::int32_t> figures[] = {
+      {Control::Text8, r.dueYear},        {Control::Text9, r.dueMonth},
+      {Control::Text10, r.dueDay},        {Control::Text11, r.monthsElapsed},
+      {Control::Text5, r.weeksElapsed},   {Control::Text6, r.daysElapsed},
+      {Control::Text7, r.daysRemaining}};
+  for (const auto& [box, value] : figures) view_.SetText(box, NumberText(value));
+}
+
+void Form1::Exit() {
+  SavedEntries e;
+  for (const EntryField& field : kEntryFields) e.*field.text = view_.Text(field.box);
+  e.method = SelectedMethod();
+
+  const auto saved = SaveEntries(settings_.entriesFile, e);
+  if (!saved) {
+    view_.ShowMessage(MessageIcon::Warning, kMessageTitle, SaveFailureText(saved.error()));
+    return;
+  }
+  view_.EndProgram();
+}
+
+void Form1::ShowAbout() { view_.ShowMessage(MessageIcon::Information, kAboutTitle, AboutText()); }
+
+void Form1::ShowInstructions() {
+  if (settings_.instructionFiles.empty()) return;
+  std::filesystem::path file = settings_.instructionFiles.front();
+  for (const auto& candidate : settings_.instructionFiles) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(candidate, ignored)) {
+      file = candidate;
+      break;
+    }
+  }
+  const OpenResult result = view_.OpenInTextEditor(file);
+  if (result != OpenResult::Opened)
+    view_.ShowMessage(MessageIcon::Warning, kMessageTitle, InstructionsFailureText(result, file));
+}
+
+}  // namespace duedate

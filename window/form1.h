@@ -1,0 +1,99 @@
+// What the window does: start-up, calculate, exit, About and instructions,
+// written once against FormView so that every front end (and the tests)
+// shares them. The window's controls hold all of the program's state; these
+// actions read and write them and keep nothing of their own.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "calc/calendar.h"
+#include "calc/due_date.h"
+#include "entries/saved_entries.h"
+#include "window/form_layout.h"
+
+namespace duedate {
+
+enum class MessageIcon { Information, Warning };
+
+// How an attempt to show the instructions file went.
+enum class OpenResult { Opened, FileMissing, CannotStart };
+
+// The window as the actions see it. Texts are UTF-8.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual std::string Text(Control control) const = 0;
+  virtual void SetText(Control control, const std::string& text) = 0;
+  virtual bool IsSelected(Control option) const = 0;
+  // Selects Option1 or Option2, clearing the other.
+  virtual void Select(Control option) = 0;
+  // A modal message box owned by the window, with an OK button.
+  virtual void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+  // Opens `file` in the system's text editor without waiting for it.
+  virtual OpenResult OpenInTextEditor(const std::filesystem::path& file) = 0;
+  // Closes the window and ends the program at once.
+  virtual void EndProgram() = 0;
+};
+
+struct FormSettings {
+  // The saved entries, relative to the working directory.
+  std::filesystem::path entriesFile = kEntriesFileName;
+  // Where the instructions may be, the first that exists is opened.
+  std::vector<std::filesystem::path> instructionFiles;
+  // Today's date, read at each press of 计算.
+  std::function<CalendarDate()> today = Today;
+};
+
+inline constexpr const char* kInstructionsFileName = "详细说明.txt";
+inline constexpr const char* kAboutTitle = "关于预产期计算器";
+inline constexpr const char* kMessageTitle = "预产期计算器";
+// The maker's instant-messaging account, shown in the About notice.
+inline constexpr const char* kMakerAccount = "20110427";
+
+// The two lines of the About notice, joined by CR LF.
+std::string AboutText();
+
+// What the user is told when a calculation stops at a date.
+std::string DateFailureText(const DueDateFailure& failure);
+// … and when the entries cannot be saved on leaving.
+std::string SaveFailureText(const EntriesFailure& failure);
+// … and when the instructions cannot be shown.
+std::string InstructionsFailureText(OpenResult result, const std::filesystem::path& file);
+
+// The directory holding the program file `programFile`, as Windows gives it
+// ("C:\Tools\yuchanqi.exe" → "C:\Tools"), without a trailing separator even
+// for a drive root ("C:\yuchanqi.exe" → "C:"). Wide text, as Windows paths.
+std::wstring ProgramDirectory(const std::wstring& programFile);
+// notepad.exe "<directory>\详细说明.txt"
+std::wstring NotepadCommandLine(const std::wstring& programDirectory);
+
+// A path as UTF-8 text.
+std::string PathText(const std::filesystem::path& path);
+
+class Form1 {
+ public:
+  Form1(FormView& view, FormSettings settings);
+
+  // Before the window is first shown: the saved entries, if any, replace
+  // the initial ones. Nothing is said when there are none or they cannot
+  // be read.
+  void Load();
+  // Routes a press of Command1 to Command4 to its action.
+  void Press(Control button);
+
+  void Calculate();         // 计算
+  void Exit();              // 退出: save, then end; stays open when saving fails
+  void ShowAbout();         // 关于
+  void ShowInstructions();  // 说明
+
+ private:
+  CalcMethod SelectedMethod() const;
+
+  FormView& view_;
+  FormSettings settings_;
+};
+
+}  // namespace duedate

@@ -1,0 +1,46 @@
+// A window without a toolkit: the controls' texts and the selected option in
+// memory, and a record of every message, editor start and program end.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "window/form1.h"
+
+namespace duedate::testing_support {
+
+class FakeView : public FormView {
+ public:
+  struct Message {
+    MessageIcon icon;
+    std::string title, text;
+  };
+
+  FakeView() {
+    for (const ControlSpec& spec : Form1Controls())
+      if (spec.kind == ControlKind::TextBox) texts[spec.control] = spec.caption;
+  }
+
+  std::string Text(Control c) const override { return texts.at(c); }
+  void SetText(Control c, const std::string& text) override { texts.at(c) = text; }
+  bool IsSelected(Control option) const override { return option == selected; }
+  void Select(Control option) override { selected = option; }
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
+    messages.push_back({icon, title, text});
+  }
+  OpenResult OpenInTextEditor(const std::filesystem::path& file) override {
+    opened.push_back(file);
+    return openResult;
+  }
+  void EndProgram() override { ++ended; }
+
+  std::map<Control, std::string> texts;
+  Control selected = Control::Option1;
+  std::vector<Message> messages;
+  std::vector<std::filesystem::path> opened;
+  OpenResult openResult = OpenResult::Opened;
+  int ended = 0;
+};
+
+}  // namespace duedate::testing_support

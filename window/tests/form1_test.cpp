@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "window/form1.h"
+#include "window/tests/fake_view.h"
+
+namespace duedate {
+namespace {
+namespace fs = std::filesystem;
+using testing_support::FakeView;
+
+constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10, Control::Text11,
+                                    Control::Text5,  Control::Text6, Control::Text7};
+
+// A window whose working directory is a fresh temporary one and whose
+// clock says 2011-10-01.
+class Form1Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("yuchanqi-form-" + std::to_string(std::random_device{}()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  FormSettings Settings() const {
+    FormSettings s;
+    s.entriesFile = dir_ / kEntriesFileName;
+    s.instructionFiles = {dir_ / "bin" / kInstructionsFileName, dir_ / "share" / kInstructionsFileName};
+    s.today = [this] { return today_; };
+    return s;
+  }
+  std::string Results() const {
+    std::string all;
+    for (Control c : kResultBoxes) all += view_.Text(c) + " ";
+    return all;
+  }
+  std::string FileBytes() const {
+    std::ifstream in(dir_ / kEntriesFileName, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  fs::path dir_;
+  CalendarDate today_{2011, 10, 1};
+  FakeView view_;
+};
+
+TEST_F(Form1Test, FirstStartKeepsTheInitialEntriesAndLeavesAnEmptyFile) {
+  Form1 form(view_, Settings());
+  form.Load();
+  EXPECT_EQ(view_.Text(Control::Text1), "2011");
+  EXPECT_EQ(view_.Text(Control::Text2), "04");
+  EXPECT_EQ(view_.Text(Control::Text13), "05");
+  EXPECT_EQ(view_.selected, Control::Option1);
+  EXPECT_EQ(Results(), "       ");
+  EXPECT_TRUE(fs::exists(dir_ / kEntriesFileName));
+  EXPECT_TRUE(view_.messages.empty());
+}
+
+struct CalcCase {
+  const char* what;
+  Control option;
+  std::string results;
+};
+void PrintTo(const CalcCase& c, std::ostream* os) { *os << c.what; }
+
+class Form1Calculate : public Form1Test, public testing::WithParamInterface<CalcCase> {};
+
+TEST_P(Form1Calculate, WritesTheSevenFiguresAndKeepsTheEntries) {
+  Form1 form(view_, Settings());
+  form.Load();
+  view_.Select(GetParam().option);
+  form.Press(Control::Command4);
+  EXPECT_EQ(Results(), GetParam().results);
+  EXPECT_EQ(view_.Text(Control::Text2), "04");  // not rewritten
+  EXPECT_TRUE(view_.messages.empty());
+  EXPECT_EQ(FileBytes(), "");  // nothing saved
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Form1Calculate,
+                         testing::Values(CalcCase{"last period", Control::Option1,
+                                                  "2012 2 1 6 22 157 123 "},
+                                         CalcCase{"conception", Control::Option2,
+                                                  "2012 2 5 5 21 153 127 "}));
+
+TEST_F(Form1Test, CalculateReadsOnlyTheSelectedMethodsFieldsAndTodayAtThePress) {
+  Form1 form(view_, Settings());
+  view_.SetText(Control::Text14, "not a year");
+  form.Calculate();
+  EXPECT_EQ(Results(), "2012 2 1 6 22 157 123 ");
+  view_.Select(Control::Option2);
+  view_.SetText(Control::Text14, "2011");
+  view_.SetText(Control::Text1, "garbage");
+  view_.SetText(Control::Text4, "garbage");
+  today_ = {2012, 2, 15};
+  form.Calculate();
+  EXPECT_EQ(Results(), "2012 2 5 9 41 290 -10 ");
+}
+
+struct BadDateCase {
+  const char* what;
+  Control option;
+  Control field;
+  std::string text;
+  std::string mentions;
+};
+void PrintTo(const BadDateCase& c, std::ostream* os) { *os << c.what; }
+
+class Form1BadDate : public Form1Test, public testing::WithParamInterface<BadDateCase> {};
+
+TEST_P(Form1BadDate, WarnsWhichDateAndChangesNoResult) {
+  Form1 form(view_, Settings());
+  for (Control c : kResultBoxes) view_.SetText(c, "old");
+  view_.Select(GetParam().option);
+  view_.SetText(GetParam().field, GetParam().text);
+  form.Calculate();
+  EXPECT_EQ(Results(), "old old old old old old old ");
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
+  EXPECT_NE(view_.messages[0].text.find(GetParam().mentions), std::string::npos)
+      << view_.messages[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, Form1BadDate,
+    testing::Values(
+        BadDateCase{"month 13", Control::Option1, Control::Text2, "13", "末次月经第一天日期不是有效的日期"},
+        BadDateCase{"29 February 2011", Control::Option1, Control::Text3, "31", "末次月经第一天日期"},
+        BadDateCase{"empty day", Control::Option2, Control::Text12, "", "排卵受精日期不是有效的日期"},
+        BadDateCase{"year 99", Control::Option2, Control::Text14, "99", "排卵受精日期"},
+        BadDateCase{"huge cycle", Control::Option1, Control::Text4, std::string(400, '9'),
+                    "超出了可以计算的范围"},
+        BadDateCase{"conception at the end of time", Control::Option2, Control::Text14, "9999",
+                    "超出了可以计算的范围"}));
+
+TEST_F(Form1Test, ExitSavesThe27ByteFileAndTheNextStartShowsItsNumbers) {
+  {
+    Form1 form(view_, Settings());
+    form.Load();
+    form.Press(Control::Command1);
+    EXPECT_EQ(view_.ended, 1);
+    EXPECT_TRUE(view_.messages.empty());
+  }
+  EXPECT_EQ(FileBytes(), "2011,4,27,28\r\n2011,5,15,0\r\n");
+
+  FakeView next;
+  Form1 form(next, Settings());
+  form.Load();
+  EXPECT_EQ(next.Text(Control::Text2), "4");
+  EXPECT_EQ(next.Text(Control::Text13), "5");
+  EXPECT_EQ(next.Text(Control::Text1), "2011");
+  EXPECT_EQ(next.selected, Control::Option1);
+}
+
+TEST_F(Form1Test, ExitRemembersTheSelectedMethodAndTheTypedEntries) {
+  Form1 form(view_, Settings());
+  view_.Select(Control::Option2);
+  view_.SetText(Control::Text12, "２０");
+  view_.SetText(Control::Text4, "30天");
+  form.Exit();
+  EXPECT_EQ(FileBytes(), "2011,4,27,30\r\n2011,5,20,1\r\n");
+
+  FakeView next;
+  Form1 again(next, Settings());
+  again.Load();
+  EXPECT_EQ(next.selected, Control::Option2);
+  EXPECT_EQ(next.Text(Control::Text12), "20");
+  EXPECT_EQ(next.Text(Control::Text4), "30");
+}
+
+TEST_F(Form1Test, AFailedSaveKeepsTheWindowOpenAndSaysWhereAndWhy) {
+  FormSettings settings = Settings();
+  settings.entriesFile = dir_ / "no such directory" / kEntriesFileName;
+  Form1 form(view_, settings);
+  view_.SetText(Control::Text1, "1999");
+  form.Exit();
+  EXPECT_EQ(view_.ended, 0);
+  EXPECT_EQ(view_.Text(Control::Text1), "1999");
+  ASSERT_EQ(view_.messages.size(), 1u);
+  const std::string& text = view_.messages[0].text;
+  EXPECT_NE(text.find("无法保存"), std::string::npos);
+  EXPECT_NE(text.find(PathText(settings.entriesFile)), std::string::npos) << text;
+  EXPECT_NE(text.find(std::make_error_code(std::errc::no_such_file_or_directory).message()),
+            std::string::npos) << text;
+}
+
+TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {
+  std::ofstream(dir_ / kEntriesFileName, std::ios::binary) << "1999,1,1,30\r\n";
+  Form1 form(view_, Settings());
+  form.Load();
+  EXPECT_EQ(view_.Text(Control::Text1), "2011");
+  EXPECT_TRUE(view_.messages.empty());
+  EXPECT_EQ(FileBytes(), "1999,1,1,30\r\n");
+}
+
+TEST_F(Form1Test, AboutShowsTheNoticeAndChangesNothing) {
+  Form1 form(view_, Settings());
+  const auto before = view_.texts;
+  form.Press(Control::Command2);
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(view_.messages[0].title, "关于预产期计算器");
+  EXPECT_EQ(view_.messages[0].text,
+            "预产期计算器，Tavoren软件，TAB键在文本框之间切换。\r\n"
+            "             ------Tavoren软件QQ20110427。");
+  EXPECT_EQ(view_.texts, before);
+  EXPECT_EQ(view_.ended, 0);
+}
+
+TEST_F(Form1Test, InstructionsOpenTheFirstFileThatExists) {
+  Form1 form(view_, Settings());
+  fs::create_directories(dir_ / "share");
+  std::ofstream(dir_ / "share" / kInstructionsFileName) << "说明";
+  form.Press(Control::Command3);
+  ASSERT_EQ(view_.opened.size(), 1u);
+  EXPECT_EQ(view_.opened[0], dir_ / "share" / kInstructionsFileName);
+  EXPECT_TRUE(view_.messages.empty());
+
+  fs::create_directories(dir_ / "bin");
+  std::ofstream(dir_ / "bin" / kInstructionsFileName) << "说明";
+  form.ShowInstructions();
+  EXPECT_EQ(view_.opened.back(), dir_ / "bin" / kInstructionsFileName);
+}
+
+TEST_F(Form1Test, InstructionsThatCannotBeShownAreReportedWithThePath) {
+  Form1 form(view_, Settings());
+  for (OpenResult result : {OpenResult::FileMissing, OpenResult::CannotStart}) {
+    view_.messages.clear();
+    view_.openResult = result;
+    form.ShowInstructions();
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_NE(view_.messages[0].text.find(PathText(dir_ / "bin" / kInstructionsFileName)),
+              std::string::npos);
+    EXPECT_NE(view_.messages[0].text.find(result == OpenResult::FileMissing ? "找不到" : "无法打开"),
+              std::string::npos);
+  }
+}
+
+struct NotepadCase {
+  std::wstring program, directory, commandLine;
+};
+
+TEST(NotepadCommand, QuotesTheInstructionsPathBesideTheProgram) {
+  for (const NotepadCase& c : {
+           NotepadCase{L"C:\\Tools\\yuchanqi.exe", L"C:\\Tools", L"notepad.exe \"C:\\Tools\\详细说明.txt\""},
+           NotepadCase{L"C:\\My Tools\\预产期\\yuchanqi.exe", L"C:\\My Tools\\预产期",
+                       L"notepad.exe \"C:\\My Tools\\预产期\\详细说明.txt\""},
+           NotepadCase{L"C:\\yuchanqi.exe", L"C:", L"notepad.exe \"C:\\详细说明.txt\""},
+           NotepadCase{L"\\\\server\\share\\yuchanqi.exe", L"\\\\server\\share",
+                       L"notepad.exe \"\\\\server\\share\\详细说明.txt\""}}) {
+    EXPECT_TRUE(ProgramDirectory(c.program) == c.directory);
+    EXPECT_TRUE(NotepadCommandLine(ProgramDirectory(c.program)) == c.commandLine);
+  }
+}
+
+}  // namespace
+}  // namespace duedate
