@@ -1,0 +1,21 @@
+// 预产期计算器 on Linux (and any other platform Qt runs on).
+#include <QApplication>
+#include <QIcon>
+
+#include "window/qt/main_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tavoren预产期计算器"));
+  QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+  QApplication::setOrganizationName(QStringLiteral("Tavoren软件"));
+  QApplication::setDesktopFileName(QStringLiteral("yuchanqi"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/yuchanqi/icon.png")));
+
+  duedate::FormSettings settings;
+  settings.instructionFiles = duedate::InstructionFilesFor(QApplication::applicationDirPath());
+  duedate::MainWindow window(std::move(settings));
+  window.Load();
+  window.show();
+  return app.exec();
+}

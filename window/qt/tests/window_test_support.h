@@ -1,0 +1,82 @@
+// Shared by the Qt window tests: a window in a temporary working directory
+// whose clock says 2011-10-01, and a way to answer its message boxes.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "window/qt/main_window.h"
+
+namespace duedate::qt_testing {
+
+inline constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10,
+                                           Control::Text11, Control::Text5, Control::Text6,
+                                           Control::Text7};
+
+inline std::filesystem::path PathOf(const QString& path) {
+  return std::filesystem::path(path.toStdU16String());
+}
+
+inline FormSettings SettingsIn(const QTemporaryDir& dir, CalendarDate today = {2011, 10, 1}) {
+  FormSettings settings;
+  settings.entriesFile = PathOf(dir.filePath(QStringLiteral("time.txt")));
+  settings.instructionFiles = InstructionFilesFor(dir.path() + QStringLiteral("/bin"));
+  settings.today = [today] { return today; };
+  return settings;
+}
+
+inline QString TextOf(const MainWindow& window, Control control) {
+  return static_cast<QLineEdit*>(window.Widget(control))->text();
+}
+
+inline QString Results(const MainWindow& window) {
+  QStringList all;
+  for (Control c : kResultBoxes) all << TextOf(window, c);
+  return all.join(QLatin1Char(' '));
+}
+
+inline void Click(const MainWindow& window, Control button) {
+  static_cast<QAbstractButton*>(window.Widget(button))->click();
+}
+
+inline QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+struct CaughtMessage {
+  bool seen = false;
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool modal = false;
+  QWidget* parent = nullptr;
+};
+
+// Runs `action`, answers the first message box it opens with OK, and tells
+// what the box said.
+template <class Action>
+CaughtMessage AnswerMessageBox(Action action) {
+  CaughtMessage caught;
+  QTimer timer;
+  timer.setInterval(5);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || caught.seen) return;
+    caught = {true, box->windowTitle(), box->text(), box->icon(), box->isModal(),
+              box->parentWidget()};
+    box->button(QMessageBox::Ok)->click();
+  });
+  timer.start();
+  action();
+  timer.stop();
+  return caught;
+}
+
+}  // namespace duedate::qt_testing
