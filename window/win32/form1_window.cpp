@@ -1,0 +1,229 @@
+#include "window/win32/form1_window.h"
+
+#include <vector>
+
+#include "window/win32/resource.h"
+#include "window/win32/text.h"
+
+namespace duedate::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"Form1";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+const wchar_t* WindowClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox: return L"EDIT";
+    case ControlKind::OptionButton:
+    case ControlKind::CommandButton: return L"BUTTON";
+    case ControlKind::Label: break;
+  }
+  return L"STATIC";
+}
+
+DWORD StyleOf(ControlKind kind) {
+  // Every control is a group of its own, so the arrow keys never move the
+  // focus out of a control; Tab alone walks the order.
+  const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
+  switch (kind) {
+    case ControlKind::TextBox: return common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+    case ControlKind::OptionButton: return common | BS_RADIOBUTTON;  // tab stop when selected
+    case ControlKind::CommandButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::Label: break;
+  }
+  return common | SS_LEFT | SS_NOPREFIX;
+}
+
+// The width an option button may show: up to the first text box that would
+// cover it, so that no digit of that box is hidden under the button.
+int VisibleWidth(const ControlSpec& option) {
+  int width = option.width;
+  for (const ControlSpec& other : Form1Controls()) {
+    if (other.kind != ControlKind::TextBox) continue;
+    const bool sameRow = other.top < option.top + option.height && option.top < other.top + other.height;
+    if (sameRow && other.left > option.left && other.left < option.left + width)
+      width = other.left - option.left;
+  }
+  return width;
+}
+
+}  // namespace
+
+std::wstring RunningProgramDirectory() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L".";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return ProgramDirectory(path);
+}
+
+Form1Window::Form1Window(HINSTANCE instance, FormSettings settings, std::wstring programDirectory)
+    : instance_(instance), form_(*this, std::move(settings)),
+      programDirectory_(std::move(programDirectory)) {}
+
+Form1Window::~Form1Window() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+bool Form1Window::Create() {
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi_ <= 0) dpi_ = 96;
+
+  RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+
+  WNDCLASSEXW wc{};
+  wc.hInstance = instance_;
+  wc.lpszClassName = kClassName;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_YUCHANQI), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON),
+                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_YUCHANQI),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  const std::wstring caption = Wide(kWindowCaption);
+  if (!BaseWindow::Create(wc, caption.c_str(), kWindowStyle, 0, frame.right - frame.left,
+                          frame.bottom - frame.top)) {
+    return false;
+  }
+  CreateControls();
+  return true;
+}
+
+void Form1Window::CreateControls() {
+  // The classic 9-point Chinese system font; Wine maps SimSun to an
+  // installed Chinese font.
+  font_ = CreateFontW(-MulDiv(12, dpi_, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                      GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+
+  // Controls that take the focus are created in Tab order (the order the
+  // dialog manager walks), the labels last so that they lie beneath.
+  std::vector<const ControlSpec*> creation = TabOrder();
+  for (const ControlSpec& spec : Form1Controls())
+    if (spec.kind == ControlKind::Label) creation.push_back(&spec);
+
+  for (const ControlSpec* spec : creation) {
+    const int width = spec->kind == ControlKind::OptionButton ? VisibleWidth(*spec) : spec->width;
+    const std::wstring caption = Wide(spec->caption);
+    const DWORD exStyle = spec->kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
+    HWND child = CreateWindowExW(
+        exStyle, WindowClassOf(spec->kind), caption.c_str(), StyleOf(spec->kind),
+        TwipsToPixels(spec->left, dpi_), TwipsToPixels(spec->top, dpi_), TwipsToPixels(width, dpi_),
+        TwipsToPixels(spec->height, dpi_), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*spec))), instance_, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (spec->kind == ControlKind::TextBox) SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
+    if (spec->kind != ControlKind::Label) commands_.emplace(ControlId(*spec), spec->control);
+    children_.emplace(spec->control, child);
+  }
+  Select(Control::Option1);
+}
+
+void Form1Window::Show(int showCommand) {
+  ShowWindow(hwnd_, showCommand);
+  UpdateWindow(hwnd_);
+  HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (first != nullptr) SetFocus(first);
+}
+
+std::string Form1Window::Text(Control control) const {
+  HWND box = Child(control);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
+}
+
+void Form1Window::SetText(Control control, const std::string& text) {
+  SetWindowTextW(Child(control), Wide(text).c_str());
+}
+
+bool Form1Window::IsSelected(Control option) const {
+  return SendMessageW(Child(option), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1Window::Select(Control option) {
+  // One exclusive group although the text boxes stand between the two in
+  // the Tab order; Tab stops at the selected one only.
+  for (Control each : {Control::Option1, Control::Option2}) {
+    HWND button = Child(each);
+    const bool selected = each == option;
+    SendMessageW(button, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, selected ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+  }
+}
+
+void Form1Window::ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) {
+  const UINT style = MB_OK | (icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING);
+  MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), style);
+}
+
+OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {
+  // Notepad, found by the usual search for programs, maximised; when the
+  // file is missing Notepad says so itself.
+  std::wstring commandLine = NotepadCommandLine(programDirectory_);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWMAXIMIZED;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return OpenResult::CannotStart;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return OpenResult::Opened;
+}
+
+void Form1Window::EndProgram() {
+  ended_ = true;
+  DestroyWindow(hwnd_);
+}
+
+LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      // IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc,
+      // have no button here: they press nothing.
+      const auto found = commands_.find(LOWORD(wParam));
+      if (found == commands_.end() || HIWORD(wParam) != BN_CLICKED || ended_) return 0;
+      const Control control = found->second;
+      if (control == Control::Option1 || control == Control::Option2) {
+        Select(control);
+      } else {
+        form_.Press(control);
+      }
+      return 0;
+    }
+    case WM_ACTIVATE:
+      // Give the focus back to the control that had it, as dialogs do.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        lastFocus_ = GetFocus();
+      } else if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace duedate::win32

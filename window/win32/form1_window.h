@@ -1,0 +1,54 @@
+// The window Form1 on the Win32 API: built from the controls table, wired to
+// the shared actions.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "window/form1.h"
+#include "window/win32/base_window.h"
+
+namespace duedate::win32 {
+
+class Form1Window : public BaseWindow<Form1Window>, public FormView {
+ public:
+  Form1Window(HINSTANCE instance, FormSettings settings, std::wstring programDirectory);
+  ~Form1Window() override;
+
+  // Creates the window and its controls, hidden.
+  bool Create();
+  // Applies the saved entries; call before the window is first shown.
+  void Load() { form_.Load(); }
+  // Shows the window with the focus on the first control of the Tab order.
+  void Show(int showCommand);
+
+  // FormView
+  std::string Text(Control control) const override;
+  void SetText(Control control, const std::string& text) override;
+  bool IsSelected(Control option) const override;
+  void Select(Control option) override;
+  void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  OpenResult OpenInTextEditor(const std::filesystem::path& file) override;
+  void EndProgram() override;
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateControls();
+  HWND Child(Control control) const { return children_.at(control); }
+
+  HINSTANCE instance_;
+  Form1 form_;
+  std::wstring programDirectory_;
+  std::map<Control, HWND> children_;  // Label1 keeps its first label
+  std::map<int, Control> commands_;   // control ID of each button
+  HFONT font_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int dpi_ = 96;
+  bool ended_ = false;
+};
+
+// The directory of the running program, as Windows names it.
+std::wstring RunningProgramDirectory();
+
+}  // namespace duedate::win32

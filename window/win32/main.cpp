@@ -1,0 +1,23 @@
+// 预产期计算器 for 32-bit Windows.
+#include "window/win32/form1_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  using namespace duedate;
+  const std::wstring programDirectory = win32::RunningProgramDirectory();
+  FormSettings settings;
+  settings.instructionFiles = {std::filesystem::path(programDirectory + L"\\详细说明.txt")};
+
+  win32::Form1Window window(instance, std::move(settings), programDirectory);
+  if (!window.Create()) return 1;
+  window.Load();
+  window.Show(showCommand);
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(window.Handle(), &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,599 @@
+// Works the real Windows program from outside, as a user would, under Wine:
+// starts it, finds its window and controls, presses its buttons, types keys,
+// reads the boxes and message boxes, and checks the file it saves and the
+// resources it carries.
+//
+//   win32_probe.exe <path of yuchanqi.exe> <empty working directory>
+//
+// Prints one line per check and closes with "N passed, M failed".
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "calc/due_date.h"
+#include "window/form1.h"
+#include "window/form_layout.h"
+
+namespace {
+
+using namespace duedate;
+namespace fs = std::filesystem;
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+int passed = 0;
+int failed = 0;
+
+bool Check(bool ok, const std::string& what, const std::string& detail = {}) {
+  std::printf("%s: %s%s%s\n", ok ? "ok" : "FAIL", what.c_str(), detail.empty() ? "" : " -- ",
+              detail.c_str());
+  std::fflush(stdout);
+  (ok ? passed : failed)++;
+  return ok;
+}
+
+template <class Condition>
+bool WaitFor(Condition condition, DWORD milliseconds = 10000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    return L"<no answer>";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// The running program: its process and its window.
+struct Program {
+  PROCESS_INFORMATION process{};
+  HWND form = nullptr;
+
+  bool Running() const { return WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT; }
+  bool WaitForExit(DWORD ms = 10000) const {
+    return WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0;
+  }
+  void Close() {
+    if (process.hProcess != nullptr) {
+      if (Running()) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForExit();
+      }
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+    process = {};
+    form = nullptr;
+  }
+  ~Program() { Close(); }
+};
+
+std::wstring programPath;
+
+struct TopLevelSearch {
+  const wchar_t* className;
+  DWORD pid;
+  HWND owner;
+  std::wstring title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<TopLevelSearch*>(data);
+  DWORD owningPid = 0;
+  GetWindowThreadProcessId(window, &owningPid);
+  if (s->pid != 0 && owningPid != s->pid) return TRUE;
+  if (ClassOf(window) != s->className || !IsWindowVisible(window)) return TRUE;
+  if (s->owner != nullptr && GetWindow(window, GW_OWNER) != s->owner) return TRUE;
+  if (!s->title.empty() && TextOf(window) != s->title) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(const wchar_t* className, DWORD pid, HWND owner = nullptr,
+                  const std::wstring& title = {}) {
+  TopLevelSearch search{className, pid, owner, title, nullptr};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool Start(Program& program, const std::wstring& workingDir) {
+  std::wstring commandLine = L"\"" + programPath + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.c_str(), &startup, &program.process)) {
+    return Check(false, "the program starts", "CreateProcess error " + std::to_string(GetLastError()));
+  }
+  WaitForInputIdle(program.process.hProcess, 10000);
+  WaitFor([&] {
+    program.form = FindTopLevel(L"Form1", program.process.dwProcessId);
+    return program.form != nullptr;
+  }, 20000);
+  return Check(program.form != nullptr, "the program's window of class Form1 appears");
+}
+
+HWND Item(const Program& program, const ControlSpec& spec) {
+  return GetDlgItem(program.form, ControlId(spec));
+}
+HWND Item(const Program& program, Control control) { return Item(program, SpecOf(control)); }
+
+// Waits until the program has handled everything sent to it so far.
+void Settle(const Program& program) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(program.form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  Sleep(50);
+  SendMessageTimeoutW(program.form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// Presses a button the way a click does, without waiting for what it opens.
+void Press(const Program& program, Control button) {
+  PostMessageW(Item(program, button), BM_CLICK, 0, 0);
+  Settle(program);
+}
+
+void Type(const Program& program, Control box, const std::string& text) {
+  const std::wstring wide = Wide(text);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(Item(program, box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+std::string Box(const Program& program, Control box) { return Utf8(TextOf(Item(program, box))); }
+
+constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10, Control::Text11,
+                                    Control::Text5,  Control::Text6, Control::Text7};
+
+std::string Results(const Program& program) {
+  std::string all;
+  for (Control c : kResultBoxes) all += Box(program, c) + " ";
+  return all;
+}
+
+// A message box the program owns, titled `title`.
+HWND WaitForMessageBox(const Program& program, const std::string& title, DWORD ms = 10000) {
+  HWND box = nullptr;
+  WaitFor([&] {
+    box = FindTopLevel(L"#32770", program.process.dwProcessId, program.form, Wide(title));
+    return box != nullptr;
+  }, ms);
+  return box;
+}
+
+struct MessageParts {
+  std::wstring text;
+  bool icon = false;
+};
+
+BOOL CALLBACK CollectMessage(HWND child, LPARAM data) {
+  auto* parts = reinterpret_cast<MessageParts*>(data);
+  if (ClassOf(child) != L"Static") return TRUE;
+  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    parts->icon = parts->icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+  } else {
+    parts->text += TextOf(child);
+  }
+  return TRUE;
+}
+
+// The message of a message box (its static texts), and whether it shows an icon.
+std::string MessageOf(HWND box, bool* hasIcon = nullptr) {
+  MessageParts parts;
+  EnumChildWindows(box, CollectMessage, reinterpret_cast<LPARAM>(&parts));
+  if (hasIcon) *hasIcon = parts.icon;
+  return Utf8(parts.text);
+}
+
+void Answer(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  WaitFor([&] { return !IsWindow(box); }, 5000);
+}
+
+std::string FileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return "<absent>";
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string Figures(const DueDateResult& r) {
+  std::string all;
+  for (std::int32_t v : {r.dueYear, r.dueMonth, r.dueDay, r.monthsElapsed, r.weeksElapsed,
+                         r.daysElapsed, r.daysRemaining})
+    all += std::to_string(v) + " ";
+  return all;
+}
+
+// ---------------------------------------------------------------------------
+
+void CheckLayout(const Program& program) {
+  Check(ClassOf(program.form) == L"Form1", "window class is Form1");
+  Check(Utf8(TextOf(program.form)) == kWindowCaption, "caption", Utf8(TextOf(program.form)));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT client{};
+  GetClientRect(program.form, &client);
+  const int w = TwipsToPixels(kClientWidthTwips, dpi), h = TwipsToPixels(kClientHeightTwips, dpi);
+  Check(client.right == w && client.bottom == h, "client area is 5610 x 3600 twips at the screen's dpi",
+        std::to_string(client.right) + "x" + std::to_string(client.bottom) + " at " +
+            std::to_string(dpi) + " dpi");
+  const LONG style = GetWindowLongW(program.form, GWL_STYLE);
+  Check((style & WS_THICKFRAME) == 0 && (style & WS_MAXIMIZEBOX) == 0, "the window is not resizable");
+
+  for (const ControlSpec& spec : Form1Controls()) {
+    const std::string name = ControlName(spec);
+    HWND child = Item(program, spec);
+    if (!Check(child != nullptr, name + " exists with ID " + std::to_string(ControlId(spec)))) continue;
+    const wchar_t* expectedClass = spec.kind == ControlKind::TextBox ? L"Edit"
+                                   : spec.kind == ControlKind::Label ? L"Static"
+                                                                     : L"Button";
+    Check(ClassOf(child) == expectedClass, name + " class", Utf8(ClassOf(child)));
+    Check(Utf8(TextOf(child)) == spec.caption, name + " text", Utf8(TextOf(child)));
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, program.form, reinterpret_cast<POINT*>(&r), 2);
+    // Option1 stops where Text1 begins, so that Text1's digits stay visible.
+    const int width = spec.control == Control::Option1
+                          ? SpecOf(Control::Text1).left - spec.left
+                          : spec.width;
+    const bool placed = r.left == TwipsToPixels(spec.left, dpi) &&
+                        r.top == TwipsToPixels(spec.top, dpi) &&
+                        r.right - r.left == TwipsToPixels(width, dpi) &&
+                        r.bottom - r.top == TwipsToPixels(spec.height, dpi);
+    Check(placed, name + " rectangle",
+          std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+              std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+  }
+  Check(SendMessageW(Item(program, Control::Option1), BM_GETCHECK, 0, 0) == BST_CHECKED,
+        "Option1 is selected");
+  Check(SendMessageW(Item(program, Control::Option2), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+        "Option2 is not");
+  Check(Results(program) == "       ", "the result boxes are empty");
+}
+
+void CheckCalculate(const Program& program) {
+  DueDateInput input;
+  input.lastPeriodYear = "2011";
+  input.lastPeriodMonth = "04";
+  input.lastPeriodDay = "27";
+  input.cycleLength = "28";
+  input.conceptionYear = "2011";
+  input.conceptionMonth = "05";
+  input.conceptionDay = "15";
+  input.today = Today();
+  input.method = CalcMethod::FromLastPeriod;
+  Press(program, Control::Command4);
+  const std::string fromLastPeriod = Figures(*CalculateDueDate(input));
+  Check(Results(program) == fromLastPeriod, "计算 by the last period", Results(program));
+  Check(Box(program, Control::Text2) == "04", "the entries are not rewritten");
+
+  Press(program, Control::Option2);
+  Check(SendMessageW(Item(program, Control::Option2), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+            SendMessageW(Item(program, Control::Option1), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+        "clicking Option2 selects it and clears Option1");
+  Press(program, Control::Command4);
+  input.method = CalcMethod::FromConception;
+  Check(Results(program) == Figures(*CalculateDueDate(input)), "计算 by conception", Results(program));
+
+  // An invalid date: a warning owned by the window, the results unchanged.
+  const std::string before = Results(program);
+  Type(program, Control::Text13, "13");
+  Press(program, Control::Command4);
+  HWND box = WaitForMessageBox(program, kMessageTitle);
+  if (Check(box != nullptr, "an invalid date is reported in a message box")) {
+    const std::string text = MessageOf(box);
+    Check(text.find("排卵受精日期不是有效的日期") != std::string::npos, "the message names the date", text);
+    Answer(box);
+  }
+  Check(Results(program) == before, "the results stay as they were");
+  Type(program, Control::Text13, "05");
+  Press(program, Control::Option1);
+}
+
+void CheckKeyboard(const Program& program) {
+  const DWORD thread = GetWindowThreadProcessId(program.form, nullptr);
+  AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+
+  // The order the dialog manager walks, with Option1 selected and with Option2.
+  for (Control selected : {Control::Option1, Control::Option2}) {
+    Press(program, selected);
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec* spec : TabOrder())
+      if (spec->kind != ControlKind::OptionButton || spec->control == selected) order.push_back(spec);
+    bool all = true;
+    std::string walk;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const ControlSpec* next = order[(i + 1) % order.size()];
+      HWND got = GetNextDlgTabItem(program.form, Item(program, *order[i]), FALSE);
+      walk += ControlName(*order[i]) + ">";
+      if (got != Item(program, *next)) {
+        all = false;
+        walk += "(not " + ControlName(*next) + ")";
+      }
+    }
+    Check(all, "Tab order with " + ControlName(SpecOf(selected)) + " selected, wrapping", walk);
+  }
+  Press(program, Control::Option1);
+
+  // Real key presses through the program's own message loop.
+  const auto key = [&](HWND target, WPARAM vk) {
+    SetFocus(target);
+    WaitFor([&] { return GetFocus() == target; }, 2000);
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    Settle(program);
+  };
+  const std::pair<Control, Control> tabs[] = {{Control::Text3, Control::Text4},
+                                              {Control::Text7, Control::Command2},
+                                              {Control::Command1, Control::Option1},
+                                              {Control::Text4, Control::Text14}};
+  for (const auto& [from, to] : tabs) {
+    key(Item(program, from), VK_TAB);
+    HWND to_ = Item(program, to);
+    WaitFor([&] { return GetFocus() == to_; }, 2000);
+    Check(GetFocus() == to_, "Tab in " + ControlName(SpecOf(from)) + " goes to " + ControlName(SpecOf(to)));
+  }
+
+  const std::string before = Results(program);
+  for (WPARAM vk : {VK_RETURN, VK_ESCAPE}) {
+    key(Item(program, Control::Text1), vk);
+    Sleep(300);
+    Check(FindTopLevel(L"#32770", program.process.dwProcessId) == nullptr && program.Running() &&
+              Results(program) == before,
+          std::string(vk == VK_RETURN ? "Enter" : "Esc") + " in a text box presses nothing");
+  }
+  AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+}
+
+void CheckAbout(const Program& program) {
+  const std::string before = Results(program) + Box(program, Control::Text2);
+  Press(program, Control::Command2);
+  HWND box = WaitForMessageBox(program, kAboutTitle);
+  if (!Check(box != nullptr, "关于 opens a box titled 关于预产期计算器, owned by the window")) return;
+  bool icon = false;
+  const std::string text = MessageOf(box, &icon);
+  Check(text == AboutText(), "the About text is the two lines", text);
+  Check(icon, "the About box shows an icon");
+  Check(!IsWindowEnabled(program.form), "the About box is modal");
+  Answer(box);
+  Check(Results(program) + Box(program, Control::Text2) == before, "the fields are unchanged");
+}
+
+void CheckNotepad(const Program& program) {
+  Press(program, Control::Command3);
+  HWND notepad = nullptr;
+  WaitFor([&] {
+    notepad = FindTopLevel(L"Notepad", 0);
+    return notepad != nullptr;
+  }, 30000);
+  if (!Check(notepad != nullptr, "说明 starts Notepad")) return;
+  const std::string title = Utf8(TextOf(notepad));
+  Check(title.find("详细说明") != std::string::npos, "Notepad opened 详细说明.txt", title);
+  HWND edit = FindWindowExW(notepad, nullptr, L"Edit", nullptr);
+  const std::string text = edit ? Utf8(TextOf(edit)) : "";
+  Check(text.rfind("预产期计算器 1.0 详细说明", 0) == 0, "Notepad shows the instructions in Chinese",
+        text.substr(0, 60));
+  Check(IsZoomed(notepad) != FALSE, "Notepad's window is maximised");
+  DWORD notepadPid = 0;
+  GetWindowThreadProcessId(notepad, &notepadPid);
+  HANDLE notepadProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, notepadPid);
+  PostMessageW(notepad, WM_CLOSE, 0, 0);
+  if (notepadProcess != nullptr) {
+    if (WaitForSingleObject(notepadProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(notepadProcess, 0);
+    CloseHandle(notepadProcess);
+  }
+  Check(program.Running(), "the program goes on while Notepad runs");
+}
+
+void Screenshot(const Program& program, const fs::path& file) {
+  SetForegroundWindow(program.form);
+  RedrawWindow(program.form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(500);
+  RECT r{};
+  GetClientRect(program.form, &r);
+  POINT origin{0, 0};
+  ClientToScreen(program.form, &origin);
+  const int w = r.right, h = r.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + stride * static_cast<DWORD>(h);
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride * static_cast<DWORD>(h)));
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  Check(out.good(), "screenshot written");
+}
+
+#pragma pack(push, 2)
+struct IconEntry {
+  BYTE width, height, colours, reserved;
+  WORD planes, bitCount;
+  DWORD bytes;
+  WORD id;
+};
+struct IconGroup {
+  WORD reserved, type, count;
+  IconEntry entries[1];
+};
+#pragma pack(pop)
+
+void CheckResources() {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(programPath.c_str(), &handle);
+  std::vector<BYTE> data(size);
+  if (!Check(size > 0 && GetFileVersionInfoW(programPath.c_str(), 0, size, data.data()),
+             "the program has a version record")) {
+    return;
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
+  Check(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0 &&
+            fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0,
+        "file and product version 1.0.0.0");
+  const std::pair<const wchar_t*, const char*> strings[] = {
+      {L"CompanyName", "Tavoren软件"},
+      {L"ProductName", "Tavoren预产期计算器"},
+      {L"InternalName", "Tavoren预产期计算器1.0"},
+      {L"FileVersion", "1.00"},
+      {L"ProductVersion", "1.00"},
+      {L"OriginalFilename", "yuchanqi.exe"}};
+  for (const auto& [key, expected] : strings) {
+    wchar_t* value = nullptr;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + key;
+    const bool found = VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &length);
+    const std::string got = found && value ? Utf8(value) : "<missing>";
+    Check(got == expected, "version string " + Utf8(key), got);
+  }
+  WORD* translation = nullptr;
+  VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length);
+  Check(translation && length >= 4 && translation[0] == 0x0804 && translation[1] == 1200,
+        "translation 0x0804, 1200");
+
+  HMODULE module = LoadLibraryExW(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!Check(module != nullptr, "the program's resources can be read")) return;
+  Check(FindResourceExW(module, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1),
+                        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)) != nullptr,
+        "the version record is tagged Chinese (PRC)");
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  const auto* group = found ? static_cast<const IconGroup*>(LockResource(LoadResource(module, found))) : nullptr;
+  if (Check(group != nullptr && group->count == 3, "the icon holds three images")) {
+    struct Want {
+      int size, colours, bits;
+    } wants[] = {{32, 2, 1}, {32, 16, 4}, {16, 16, 4}};
+    for (int i = 0; i < 3; ++i) {
+      const IconEntry& e = group->entries[i];
+      const int width = e.width == 0 ? 256 : e.width;
+      Check(width == wants[i].size && e.height == wants[i].size && e.colours == wants[i].colours &&
+                e.bitCount == wants[i].bits,
+            "icon image " + std::to_string(i + 1) + ": " + std::to_string(wants[i].size) + "x" +
+                std::to_string(wants[i].size) + " in " + std::to_string(wants[i].colours) + " colours",
+            std::to_string(width) + "x" + std::to_string(e.height) + ", " + std::to_string(e.colours) +
+                " colours, " + std::to_string(e.bitCount) + " bits");
+    }
+  }
+  FreeLibrary(module);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::printf("usage: win32_probe <yuchanqi.exe> <working directory>\n");
+    return 2;
+  }
+  programPath = argv[1];
+  const fs::path work = argv[2];
+  const std::wstring workDir = work.wstring();
+  const fs::path entries = work / "time.txt";
+
+  CheckResources();
+
+  {  // First start: layout, calculation, keyboard, help; then 退出 saves.
+    Program program;
+    if (Start(program, workDir)) {
+      Check(FileBytes(entries).empty(), "a first start leaves an empty time.txt");
+      Screenshot(program, work / "window.bmp");
+      CheckLayout(program);
+      CheckCalculate(program);
+      CheckKeyboard(program);
+      CheckAbout(program);
+      CheckNotepad(program);
+      Press(program, Control::Command1);
+      Check(program.WaitForExit(), "退出 ends the program");
+      Check(FileBytes(entries) == "2011,4,27,28\r\n2011,5,15,0\r\n", "退出 writes the 27-byte time.txt",
+            FileBytes(entries));
+    }
+  }
+  {  // Second start: the saved numbers come back; the close box saves nothing.
+    Program program;
+    if (Start(program, workDir)) {
+      Check(Box(program, Control::Text2) == "4" && Box(program, Control::Text13) == "5",
+            "the next start shows 4 and 5", Box(program, Control::Text2) + " " + Box(program, Control::Text13));
+      Type(program, Control::Text1, "1999");
+      PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+      Check(program.WaitForExit(), "the close box ends the program");
+      Check(FileBytes(entries) == "2011,4,27,28\r\n2011,5,15,0\r\n", "the close box saves nothing");
+    }
+  }
+  {  // A save that fails: the reason is shown and the window stays open.
+    const fs::path blocked = work / "blocked";
+    fs::create_directories(blocked / "time.txt");
+    Program program;
+    if (Start(program, blocked.wstring())) {
+      Type(program, Control::Text1, "1999");
+      Press(program, Control::Command1);
+      HWND box = WaitForMessageBox(program, kMessageTitle);
+      if (Check(box != nullptr, "a failed save is reported")) {
+        const std::string text = MessageOf(box);
+        Check(text.find("无法保存") != std::string::npos && text.find("time.txt") != std::string::npos,
+              "the message says what failed and where", text);
+        Answer(box);
+      }
+      Sleep(200);
+      Check(program.Running() && IsWindow(program.form), "the window stays open");
+      Check(Box(program, Control::Text1) == "1999", "nothing typed is lost");
+      PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+      program.WaitForExit();
+    }
+  }
+
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 && passed > 0 ? 0 : 1;
+}
