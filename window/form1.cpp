@@ -46,11 +46,30 @@ std::string DateFailureText(const DueDateFailure& failure) {
   return "由排卵受精日期算出的日期超出了可以计算的范围（公元1年～9999年）。\n请检查排卵受精日期。";
 }
 
+// The usual reasons a save fails, in words a user reads; the system's own
+// text follows in brackets.
+std::string ReasonText(const EntriesFailure& failure) {
+  const std::error_code& e = failure.error;
+  const char* reason = nullptr;
+  if (e == std::errc::permission_denied || e == std::errc::operation_not_permitted)
+    reason = "没有写入这个文件或文件夹的权限";
+  else if (e == std::errc::read_only_file_system)
+    reason = "磁盘是只读的";
+  else if (e == std::errc::no_space_on_device)
+    reason = "磁盘已满";
+  else if (e == std::errc::no_such_file_or_directory)
+    reason = "文件夹不存在";
+  else if (e == std::errc::is_a_directory)
+    reason = "已有一个同名的文件夹";
+  const std::string system = failure.Reason();
+  return reason ? std::string(reason) + "（" + system + "）" : system;
+}
+
 std::string SaveFailureText(const EntriesFailure& failure) {
   std::error_code ignored;
   const std::filesystem::path full = std::filesystem::absolute(failure.path, ignored);
   return "无法保存您输入的日期。\n文件：" + PathText(full.empty() ? failure.path : full) +
-         "\n原因：" + failure.Reason() +
+         "\n原因：" + ReasonText(failure) +
          "\n\n程序没有退出，您输入的内容都还在。请解决问题后再按“退出”，或直接关闭窗口（不保存）。";
 }
 

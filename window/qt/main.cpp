@@ -1,6 +1,5 @@
 // 预产期计算器 on Linux (and any other platform Qt runs on).
 #include <QApplication>
-#include <QIcon>
 
 #include "window/qt/main_window.h"
 
@@ -10,7 +9,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
   QApplication::setOrganizationName(QStringLiteral("Tavoren软件"));
   QApplication::setDesktopFileName(QStringLiteral("yuchanqi"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/yuchanqi/icon.png")));
+  QApplication::setWindowIcon(duedate::WindowIcon());
 
   duedate::FormSettings settings;
   settings.instructionFiles = duedate::InstructionFilesFor(QApplication::applicationDirPath());

@@ -31,6 +31,13 @@ QFont WindowFont() {
   return font;
 }
 
+QIcon WindowIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48})
+    icon.addFile(QStringLiteral(":/yuchanqi/icon-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
 std::vector<std::filesystem::path> InstructionFilesFor(const QString& programDir) {
   const std::filesystem::path dir(programDir.toStdU16String());
   const std::filesystem::path name(std::u8string(
@@ -43,6 +50,7 @@ MainWindow::MainWindow(FormSettings settings, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(kWindowCaption));
   setFont(WindowFont());
+  setWindowIcon(WindowIcon());
   setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
   Build();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QButtonGroup>
+#include <QIcon>
 #include <QWidget>
 #include <map>
 
@@ -49,6 +50,9 @@ class MainWindow : public QWidget, public FormView {
 // The font the window is drawn in: one with Chinese glyphs, at the size of
 // the classic 9-point system font.
 QFont WindowFont();
+
+// The program's icon, for its window and the desktop.
+QIcon WindowIcon();
 
 // Where the instructions file may be for a program in `programDir`: beside
 // it, or in the data directory of an installed program.

@@ -186,7 +186,8 @@ TEST_F(Form1Test, AFailedSaveKeepsTheWindowOpenAndSaysWhereAndWhy) {
   const std::string& text = view_.messages[0].text;
   EXPECT_NE(text.find("无法保存"), std::string::npos);
   EXPECT_NE(text.find(PathText(settings.entriesFile)), std::string::npos) << text;
-  EXPECT_NE(text.find(std::make_error_code(std::errc::no_such_file_or_directory).message()),
+  EXPECT_NE(text.find("原因：文件夹不存在（" +
+                      std::make_error_code(std::errc::no_such_file_or_directory).message() + "）"),
             std::string::npos) << text;
 }
 

@@ -25,6 +25,15 @@ class LayoutTest : public QObject {
     QCOMPARE(window_->maximumSize(), QSize(374, 240));
   }
 
+  void theWindowHasTheProgramsIcon() {
+    const QIcon icon = window_->windowIcon();
+    QVERIFY(!icon.isNull());
+    const QList<QSize> sizes = icon.availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)));
+    QVERIFY(sizes.contains(QSize(32, 32)));
+    QCOMPARE(icon.pixmap(32, 32).toImage().pixelColor(16, 16).alpha(), 255);  // drawn, not blank
+  }
+
   void everyControlStandsWhereTheTableSays() {
     int count = 0;
     for (const ControlSpec& spec : Form1Controls()) {
