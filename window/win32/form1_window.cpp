@@ -135,6 +135,7 @@ void Form1Window::Show(int showCommand) {
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
   HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  lastFocus_ = first;
   if (first != nullptr) SetFocus(first);
 }
 
@@ -211,12 +212,22 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       // Give the focus back to the control that had it, as dialogs do.
       if (LOWORD(wParam) == WA_INACTIVE) {
-        lastFocus_ = GetFocus();
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
       } else if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_)) {
         SetFocus(lastFocus_);
         return 0;
       }
       break;
+    case WM_SETFOCUS: {
+      // The window itself takes no keys: its first control, or the one that
+      // had the focus last, does.
+      HWND target = (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_))
+                        ? lastFocus_
+                        : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+      if (target != nullptr) SetFocus(target);
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

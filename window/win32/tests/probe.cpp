@@ -19,29 +19,15 @@
 #include "calc/due_date.h"
 #include "window/form1.h"
 #include "window/form_layout.h"
+#include "window/win32/text.h"
 
 namespace {
 
 using namespace duedate;
 namespace fs = std::filesystem;
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-  return w;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
+using win32::Utf8;
+using win32::Wide;
 
 int passed = 0;
 int failed = 0;
@@ -549,6 +535,16 @@ int wmain(int argc, wchar_t** argv) {
     Program program;
     if (Start(program, workDir)) {
       Check(FileBytes(entries).empty(), "a first start leaves an empty time.txt");
+      {
+        const DWORD thread = GetWindowThreadProcessId(program.form, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+        HWND option1 = Item(program, Control::Option1);
+        WaitFor([&] { return GetFocus() == option1; }, 3000);
+        HWND focus = GetFocus();
+        Check(focus == Item(program, Control::Option1), "Option1 has the focus at first show",
+              focus ? Utf8(ClassOf(focus)) + " " + std::to_string(GetDlgCtrlID(focus)) : "none");
+        AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+      }
       Screenshot(program, work / "window.bmp");
       CheckLayout(program);
       CheckCalculate(program);
