@@ -3,14 +3,19 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <random>
 
 #include "calc/calendar.h"
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -28,6 +33,14 @@ std::FILE* OpenFile(const fs::path& path, const char* mode) {
 }
 bool SyncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 void SyncDirectory(const fs::path&) {}  // NTFS journals the rename itself
+unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
+bool ProcessAlive(unsigned long pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return alive;
+}
 #else
 std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 bool SyncFile(std::FILE* file) { return fsync(fileno(file)) == 0; }
@@ -37,6 +50,10 @@ void SyncDirectory(const fs::path& dir) {
   fsync(fd);
   close(fd);
 }
+unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
+bool ProcessAlive(unsigned long pid) {
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
 #endif
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
@@ -45,7 +62,8 @@ EntriesFailure Unreadable(const fs::path& path, std::error_code error) {
   return {EntriesFailure::Unreadable, error, path};
 }
 
-// A name beside `file` that no other save, of this process or another, uses.
+// A name beside `file` that no other save, of this process or another, uses:
+// "time.txt.<process id>.<random>.tmp".
 fs::path TemporaryName(const fs::path& file) {
   static unsigned counter = 0;
   std::uint64_t seed =
@@ -56,21 +74,43 @@ fs::path TemporaryName(const fs::path& file) {
     // No entropy source: the clock and the counter still tell saves apart.
   }
   std::mt19937_64 mix(seed + ++counter);
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(mix()));
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".%lu.%016llx.tmp", ProcessId(),
+                static_cast<unsigned long long>(mix()));
   fs::path name = file;
   name += suffix;
   return name;
 }
 
-// Reads the file a byte at a time and never further than the values asked
-// for; a value may be pushed back by one byte.
+// Removes what saves killed part-way left beside `file`: temporary files of
+// processes that no longer run. A save in progress elsewhere is left alone.
+void RemoveAbandonedTemporaries(const fs::path& file) {
+  const std::string prefix = file.filename().string() + ".";
+  const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  std::error_code error;
+  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    char* end_of_pid = nullptr;
+    const unsigned long pid = std::strtoul(name.c_str() + prefix.size(), &end_of_pid, 10);
+    if (end_of_pid == nullptr || *end_of_pid != '.' || pid == ProcessId() || ProcessAlive(pid))
+      continue;
+    std::error_code ignored;
+    fs::remove(it->path(), ignored);
+  }
+}
+
+// Takes bytes from the source one at a time and never more than the values
+// asked for; one byte may be pushed back.
 class ByteReader {
  public:
-  static constexpr int kEnd = EOF;
+  static constexpr int kEnd = -1;
   static constexpr int kOverLimit = -2;
 
-  explicit ByteReader(std::FILE* file) : file_(file) {}
+  explicit ByteReader(const std::function<int()>& next) : next_(next) {}
 
   int Get() {
     if (pushed_ != kNone) {
@@ -78,20 +118,17 @@ class ByteReader {
       pushed_ = kNone;
       return c;
     }
-    if (consumed_ >= kMaxBytes) return kOverLimit;
-    const int c = std::getc(file_);
-    if (c != EOF) ++consumed_;
+    if (consumed_ >= kMaxEntriesBytes) return kOverLimit;
+    const int c = next_();
+    if (c < 0) return kEnd;
+    ++consumed_;
     return c;
   }
   void Unget(int c) { pushed_ = c; }
-  bool Failed() const { return std::ferror(file_) != 0; }
 
  private:
   static constexpr int kNone = -3;
-  // Far more than eight values of the longest number ever written, with
-  // blank lines around them.
-  static constexpr std::size_t kMaxBytes = 64 * 1024;
-  std::FILE* file_;
+  const std::function<int()>& next_;
   std::size_t consumed_ = 0;
   int pushed_ = kNone;
 };
@@ -151,26 +188,15 @@ Result<Done, EntriesFailure> SaveEntries(const fs::path& file, const SavedEntrie
   }
   const fs::path dir = file.parent_path();
   SyncDirectory(dir.empty() ? fs::path(".") : dir);
+  RemoveAbandonedTemporaries(file);
   return Done{};
 }
 
-Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
-  std::FILE* in = OpenFile(file, "rb");
-  if (in == nullptr) {
-    const std::error_code error = LastError();
-    if (error != std::errc::no_such_file_or_directory) return Fail(Unreadable(file, error));
-    // First start: leave an empty file, as the program always has.
-    std::FILE* created = OpenFile(file, "ab");
-    if (created == nullptr) return Fail(Unreadable(file, LastError()));
-    std::fclose(created);
-    return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
-  }
-
-  ByteReader reader(in);
+Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next) {
+  ByteReader reader(next);
   std::string values[8];
   int count = 0;
   bool sawAnything = false;
-  bool failed = false;
   bool tooLong = false;
 
   // A UTF-8 byte-order mark at the start is no part of the first value.
@@ -234,22 +260,16 @@ Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
     if (count == 8) break;  // nothing after the eighth value is read
     if (c == ByteReader::kEnd) break;
     if (c == '\r') {
-      const int next = reader.Get();
-      if (next != '\n') reader.Unget(next);
+      const int next_byte = reader.Get();
+      if (next_byte != '\n') reader.Unget(next_byte);
     }
     atLineStart = IsLineEnd(c);
     c = reader.Get();
   }
-  failed = reader.Failed();
-  const std::error_code readError = failed ? LastError() : std::error_code{};
-  std::fclose(in);
 
-  if (failed) {
-    return Fail(Unreadable(file, readError ? readError : std::make_error_code(std::errc::io_error)));
-  }
-  if (tooLong) return Fail(EntriesFailure{EntriesFailure::TooLong, {}, file});
-  if (!sawAnything && count == 0) return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
-  if (count < 8) return Fail(EntriesFailure{EntriesFailure::Incomplete, {}, file});
+  if (tooLong) return Fail(EntriesFailure{EntriesFailure::TooLong, {}, {}});
+  if (!sawAnything && count == 0) return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, {}});
+  if (count < 8) return Fail(EntriesFailure{EntriesFailure::Incomplete, {}, {}});
 
   const auto text = [&](int i) { return NumberText(LeadingNumber(values[i])); };
   SavedEntries entries;
@@ -263,6 +283,34 @@ Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
   entries.method =
       LeadingNumber(values[7]) == 0 ? CalcMethod::FromLastPeriod : CalcMethod::FromConception;
   return entries;
+}
+
+Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
+  std::FILE* in = OpenFile(file, "rb");
+  if (in == nullptr) {
+    const std::error_code error = LastError();
+    if (error != std::errc::no_such_file_or_directory) return Fail(Unreadable(file, error));
+    // First start: leave an empty file, as the program always has.
+    std::FILE* created = OpenFile(file, "ab");
+    if (created == nullptr) return Fail(Unreadable(file, LastError()));
+    std::fclose(created);
+    return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
+  }
+
+  const std::function<int()> next = [in] { return std::getc(in); };
+  auto read = ReadEntries(next);
+  const bool failed = std::ferror(in) != 0;
+  const std::error_code readError = failed ? LastError() : std::error_code{};
+  std::fclose(in);
+  if (failed) {
+    return Fail(Unreadable(file, readError ? readError : std::make_error_code(std::errc::io_error)));
+  }
+  if (!read) {
+    EntriesFailure failure = read.error();
+    failure.path = file;
+    return Fail(std::move(failure));
+  }
+  return read;
 }
 
 }  // namespace duedate

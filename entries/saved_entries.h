@@ -7,7 +7,9 @@
 //   2011,4,27,28<CR><LF>2011,5,15,0<CR><LF>
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -57,6 +59,12 @@ Result<Done, EntriesFailure> SaveEntries(const std::filesystem::path& file,
 // eight values is left untouched and gives its failure. The file is opened
 // for reading only, and no more of it is read than eight values need.
 Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& file);
+
+// The reader behind LoadEntries, over any source of bytes: `next` gives the
+// next byte (0 to 255), or a negative number at the end. It asks for no byte
+// after the eighth value, and for no more than kMaxEntriesBytes in all.
+Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next);
+inline constexpr std::size_t kMaxEntriesBytes = 64 * 1024;
 
 // The two lines SaveEntries writes, CR LF included.
 std::string EntriesFileText(const SavedEntries& entries);
