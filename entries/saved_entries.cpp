@@ -168,6 +168,15 @@ std::string EntriesFileText(const SavedEntries& e) {
 
 Result<Done, EntriesFailure> SaveEntries(const fs::path& file, const SavedEntries& entries) {
   const std::string text = EntriesFileText(entries);
+
+  // A file the user may not write (read-only, or a folder of that name) is
+  // not replaced, although the folder would allow the rename.
+  if (std::FILE* existing = OpenFile(file, "r+b")) {
+    std::fclose(existing);
+  } else if (errno != ENOENT) {
+    return Fail(Unreadable(file, LastError()));
+  }
+
   const fs::path temporary = TemporaryName(file);
 
   std::FILE* out = OpenFile(temporary, "wb");

@@ -21,14 +21,22 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 status=0
-echo "== Linux build and tests"
-cmake --preset linux >/dev/null
-cmake --build --preset linux
-ctest --preset linux -j2 || status=1
+# Configures, builds and tests one preset; a failure is remembered, and the
+# other presets still run.
+run_preset() {
+  local preset=$1; shift
+  echo "== $preset: $*"
+  cmake --preset "$preset" >/dev/null &&
+    cmake --build --preset "$preset" &&
+    ctest --preset "$preset" "${CTEST_ARGS[@]}" || status=1
+}
 
-echo "== 32-bit Windows build and tests (Wine)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
-ctest --preset win32 || status=1
+CTEST_ARGS=(-j2)
+run_preset linux "the Linux program; calculation, saved entries, window actions, Qt window, Xvfb"
+run_preset asan "the same under AddressSanitizer and UndefinedBehaviorSanitizer"
+run_preset fuzz "libFuzzer on the number rules, the time.txt reader and the calculation"
+
+CTEST_ARGS=()
+run_preset win32 "the 32-bit Windows program, its unit tests and its window under Wine"
 
 exit $status

@@ -1,0 +1,126 @@
+// The window's start-up and exit when "time.txt" or its folder misbehave:
+// no crash, no message at start, a clear message at exit, the window left
+// open and nothing typed lost. Each case runs in a child process as the
+// unprivileged user nobody, since root writes through any permission bits.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "window/form1.h"
+#include "window/tests/fake_view.h"
+
+namespace duedate {
+namespace {
+namespace fs = std::filesystem;
+using testing_support::FakeView;
+
+constexpr char kSaved[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
+
+enum class Setup { ReadOnlyFile, ReadOnlyFolder, RemovedFolder, FolderNamedLikeTheFile };
+
+struct FaultCase {
+  const char* what;
+  Setup setup;
+  bool loads;          // the saved entries still come back at start
+  const char* reason;  // what the exit message says
+};
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
+
+class Form1Faults : public testing::TestWithParam<FaultCase> {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("yuchanqi-window-faults-" + std::to_string(getpid()) + "-" +
+            std::to_string(static_cast<int>(GetParam().setup)));
+    fs::create_directories(dir_);
+    fs::permissions(dir_, fs::perms::all);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::all, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+  fs::path dir_;
+};
+
+// Exit codes of the child: which expectation failed.
+enum Verdict { kPassed = 0, kNotNobody, kLoadedWrongly, kMessageAtStart, kEnded, kNoMessage,
+               kWrongMessage, kTypingLost, kFileChanged };
+
+TEST_P(Form1Faults, StartsQuietlyAndExplainsAFailedExit) {
+  const FaultCase& c = GetParam();
+  const fs::path file = dir_ / kEntriesFileName;
+  switch (c.setup) {
+    case Setup::ReadOnlyFile:
+      std::ofstream(file, std::ios::binary) << kSaved;
+      fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+      break;
+    case Setup::ReadOnlyFolder:
+      std::ofstream(file, std::ios::binary) << kSaved;
+      fs::permissions(file, fs::perms::all);
+      fs::permissions(dir_, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+      break;
+    case Setup::RemovedFolder:
+      break;
+    case Setup::FolderNamedLikeTheFile:
+      fs::create_directory(file);
+      break;
+  }
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(dir_.c_str()) != 0) _exit(kNotNobody);
+    // The working directory disappears while the program runs.
+    if (c.setup == Setup::RemovedFolder && rmdir(dir_.c_str()) != 0) _exit(kNotNobody);
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kNotNobody);
+    FakeView view;
+    FormSettings settings;  // "time.txt" in the working directory, as the program has it
+    settings.today = [] { return CalendarDate{2011, 10, 1}; };
+    Form1 form(view, settings);
+    form.Load();
+    if ((view.Text(Control::Text1) == "2000") != c.loads) _exit(kLoadedWrongly);
+    if (!view.messages.empty()) _exit(kMessageAtStart);
+    view.SetText(Control::Text1, "1999");
+    form.Press(Control::Command1);
+    if (view.ended != 0) _exit(kEnded);
+    if (view.messages.size() != 1) _exit(kNoMessage);
+    const std::string& text = view.messages[0].text;
+    if (text.find("无法保存") == std::string::npos || text.find(c.reason) == std::string::npos ||
+        text.find("time.txt") == std::string::npos) {
+      _exit(kWrongMessage);
+    }
+    if (view.Text(Control::Text1) != "1999") _exit(kTypingLost);
+    _exit(kPassed);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the program crashed";
+  EXPECT_EQ(WEXITSTATUS(status), kPassed)
+      << "1: could not become nobody, 2: start-up entries wrong, 3: message at start, "
+         "4: the program ended, 5: no message at exit, 6: the message does not explain, "
+         "7: typing lost";
+  if (c.setup == Setup::ReadOnlyFile || c.setup == Setup::ReadOnlyFolder) {
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSaved) << "the file changed";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Form1Faults,
+    testing::Values(
+        FaultCase{"read-only time.txt", Setup::ReadOnlyFile, true, "没有写入这个文件或文件夹的权限"},
+        FaultCase{"read-only working folder", Setup::ReadOnlyFolder, true,
+                  "没有写入这个文件或文件夹的权限"},
+        FaultCase{"working folder removed", Setup::RemovedFolder, false, "文件夹不存在"},
+        FaultCase{"time.txt is a folder", Setup::FolderNamedLikeTheFile, false,
+                  "已有一个同名的文件夹"}));
+
+}  // namespace
+}  // namespace duedate
