@@ -144,7 +144,8 @@ class BadInputTest : public QObject {
   void aDamagedSavedFileStartsTheWindowAsNew_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("invalid UTF-8") << QByteArray("\xC3\x28\xFF\xFE,\xE2\x82,27,28\r\n2011,5,15,0\r\n");
-    QTest::newRow("control characters") << QByteArray("\x01\x02\x03,\x1b[31m,\x7f,28\r\n\x00,5,15,1\r\n", 34);
+    static const char controls[] = "\x01\x02\x03,\x1b[31m,\x7f,28\r\n\x00,5,15,1\r\n";
+    QTest::newRow("control characters") << QByteArray(controls, sizeof controls - 1);
     QTest::newRow("binary") << QByteArray(4096, '\xA5');
     QTest::newRow("truncated") << QByteArray("2011,4,2");
   }
