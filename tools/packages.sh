@@ -5,6 +5,7 @@
 RUN_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei"
 # Packages to build and run every test, the Windows program's under Wine too.
 TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev
+  libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc
   g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 imagemagick"
 
 ensure_packages() {

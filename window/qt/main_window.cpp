@@ -25,15 +25,13 @@ QString FromUtf8(const std::string& text) { return QString::fromStdString(text);
 
 QFont WindowFont() {
   QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                    QStringLiteral("SimSun"), QStringLiteral("Microsoft YaHei")});
   font.setPixelSize(12);
   return font;
 }
 
 QIcon WindowIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48})
+  for (int size : {16, 32})
     icon.addFile(QStringLiteral(":/yuchanqi/icon-%1.png").arg(size), QSize(size, size));
   return icon;
 }
@@ -50,7 +48,6 @@ MainWindow::MainWindow(FormSettings settings, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(kWindowCaption));
   setFont(WindowFont());
-  setWindowIcon(WindowIcon());
   setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
   Build();
 }

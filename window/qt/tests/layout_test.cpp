@@ -25,8 +25,8 @@ class LayoutTest : public QObject {
     QCOMPARE(window_->maximumSize(), QSize(374, 240));
   }
 
-  void theWindowHasTheProgramsIcon() {
-    const QIcon icon = window_->windowIcon();
+  void theProgramsIconHasItsSizes() {
+    const QIcon icon = WindowIcon();
     QVERIFY(!icon.isNull());
     const QList<QSize> sizes = icon.availableSizes();
     QVERIFY(sizes.contains(QSize(16, 16)));
