@@ -8,7 +8,7 @@ set -euo pipefail
 runs=${1:-15}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-. tools/packages.sh
+. tools/common.sh
 # shellcheck disable=SC2086
 ensure_packages $TEST_PACKAGES >/dev/null
 
@@ -17,16 +17,8 @@ ensure_packages $TEST_PACKAGES >/dev/null
   cmake --preset win32 && cmake --build --preset win32 --target yuchanqi minimal_win32
 } >/dev/null
 
-display=
-for n in $(seq 130 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 130 'rm -rf "$work"'
 cd "$work"
 
 mapwatch=$root/build/linux/bench/mapwatch

@@ -3,7 +3,7 @@
 # kept in the directory this is started from.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tools/packages.sh"
+. "$root/tools/common.sh"
 # shellcheck disable=SC2086
 ensure_packages $RUN_PACKAGES
 

@@ -1,5 +1,6 @@
-# Sourced by the build scripts: installs the Debian packages a step needs,
-# only those that are missing, with apt-get (as root, or through sudo).
+# Sourced by the scripts in tools/: installs the Debian packages a step needs,
+# only those that are missing, with apt-get (as root, or through sudo), and
+# starts an X server of our own.
 
 # Packages to build and start the Linux program.
 RUN_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei"
@@ -29,4 +30,22 @@ ensure_packages() {
   esac
   "${sudo[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Starts Xvfb on the first free display from $1 on, exports DISPLAY, and
+# stops the server when the calling script exits (with whatever else its
+# EXIT trap, passed as $2, does).
+start_xvfb() {
+  local first=$1 on_exit=${2:-} n display=
+  for n in $(seq "$first" $((first + 30))); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+  done
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  # shellcheck disable=SC2064
+  trap "kill $XVFB_PID 2>/dev/null || true; $on_exit" EXIT
+  export DISPLAY=$display
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start on $display" >&2
+  return 1
 }
