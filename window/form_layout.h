@@ -41,7 +41,7 @@ inline constexpr int kTwipsPerInch = 1440;
 // The whole window, in the order of the table rows.
 std::span<const ControlSpec> Form1Controls();
 
-// The spec of a control (the first of Label1's).
+// The table row of a control (for Label1, the row of its first label).
 const ControlSpec& SpecOf(Control control);
 
 // "Text14", "Command1", "Label1(3)".
