@@ -152,10 +152,7 @@ class BadInputTest : public QObject {
   void aDamagedSavedFileStartsTheWindowAsNew() {
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
-    QFile file(dir.filePath("time.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QVERIFY(WriteFile(dir.filePath("time.txt"), bytes));
     MainWindow window(SettingsIn(dir, kToday));
     const CaughtMessage said = AnswerMessageBox([&] { window.Load(); });
     QVERIFY(!said.seen);

@@ -48,27 +48,23 @@ class HelpTest : public QObject {
 
   void instructionsOpenTheFileBesideTheProgram() {
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("bin"));
-    QFile file(dir.filePath(QStringLiteral("bin/详细说明.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString file = dir.filePath(QStringLiteral("bin/详细说明.txt"));
+    QVERIFY(WriteFile(file, {}));
     RecordingWindow window(SettingsIn(dir));
     const CaughtMessage said = AnswerMessageBox([&] { Click(window, Control::Command3); });
     QVERIFY(!said.seen);
     QCOMPARE(window.opened.size(), size_t(1));
-    QCOMPARE(QString::fromStdU16String(window.opened[0].u16string()), file.fileName());
+    QCOMPARE(QString::fromStdU16String(window.opened[0].u16string()), file);
   }
 
   void instructionsOfAnInstalledProgramAreInItsDataDirectory() {
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("share/yuchanqi"));
-    QFile file(dir.filePath(QStringLiteral("share/yuchanqi/详细说明.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString file = dir.filePath(QStringLiteral("share/yuchanqi/详细说明.txt"));
+    QVERIFY(WriteFile(file, {}));
     RecordingWindow window(SettingsIn(dir));
     Click(window, Control::Command3);
     QCOMPARE(window.opened.size(), size_t(1));
-    QCOMPARE(QString::fromStdU16String(window.opened[0].u16string()), file.fileName());
+    QCOMPARE(QString::fromStdU16String(window.opened[0].u16string()), file);
   }
 
   void aMissingFileIsReportedWithItsPath() {

@@ -36,10 +36,7 @@ class StartupTest : public QObject {
     QFETCH(QStringList, texts);
     QFETCH(bool, option2);
     QTemporaryDir dir;
-    QFile out(dir.filePath("time.txt"));
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(file);
-    out.close();
+    QVERIFY(WriteFile(dir.filePath("time.txt"), file));
 
     MainWindow window(SettingsIn(dir));
     window.Load();
@@ -52,10 +49,7 @@ class StartupTest : public QObject {
 
   void aDamagedFileIsIgnoredWithoutAMessage() {
     QTemporaryDir dir;
-    QFile out(dir.filePath("time.txt"));
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write("\xFF\xFE garbage \x01\x02,,\r\n");
-    out.close();
+    QVERIFY(WriteFile(dir.filePath("time.txt"), "\xFF\xFE garbage \x01\x02,,\r\n"));
     MainWindow window(SettingsIn(dir));
     const CaughtMessage said = AnswerMessageBox([&] { window.Load(); });
     QVERIFY(!said.seen);

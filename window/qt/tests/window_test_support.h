@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -44,6 +45,13 @@ inline QString Results(const MainWindow& window) {
 
 inline void Click(const MainWindow& window, Control button) {
   static_cast<QAbstractButton*>(window.Widget(button))->click();
+}
+
+// Writes `bytes` to `path`, making its directory first.
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+         file.write(bytes) == bytes.size();
 }
 
 inline QByteArray FileBytes(const QString& path) {

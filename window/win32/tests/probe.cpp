@@ -276,14 +276,16 @@ void CheckLayout(const Program& program) {
 }
 
 void CheckCalculate(const Program& program) {
+  // The window still holds its initial entries, those of the table.
+  const auto initial = [](Control box) { return std::string(SpecOf(box).caption); };
   DueDateInput input;
-  input.lastPeriodYear = "2011";
-  input.lastPeriodMonth = "04";
-  input.lastPeriodDay = "27";
-  input.cycleLength = "28";
-  input.conceptionYear = "2011";
-  input.conceptionMonth = "05";
-  input.conceptionDay = "15";
+  input.lastPeriodYear = initial(Control::Text1);
+  input.lastPeriodMonth = initial(Control::Text2);
+  input.lastPeriodDay = initial(Control::Text3);
+  input.cycleLength = initial(Control::Text4);
+  input.conceptionYear = initial(Control::Text14);
+  input.conceptionMonth = initial(Control::Text13);
+  input.conceptionDay = initial(Control::Text12);
   input.today = Today();
   input.method = CalcMethod::FromLastPeriod;
   Press(program, Control::Command4);
