@@ -1,19 +1,6 @@
-# Cross-compiles the 32-bit Windows program with Debian's mingw-w64 (i686,
-# POSIX threads variant) and runs its tests under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows program we ship (PE32, i686), tested under 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The C and C++ runtimes go into each program: it needs no DLL of ours.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh")
+set(YUCHANQI_MINGW_TARGET i686-w64-mingw32)
+set(YUCHANQI_WINE_ARCH win32)
+set(YUCHANQI_PE_MACHINE i386)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

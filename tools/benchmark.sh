@@ -12,9 +12,13 @@ cd "$root"
 # shellcheck disable=SC2086
 ensure_packages $TEST_PACKAGES >/dev/null
 
+# The Windows build whose Wine this host can run.
+wine_run=$root/tools/wine-run.sh
+windows=win32
+"$wine_run" win32 --why-not >/dev/null || windows=win64
 {
   cmake --preset linux && cmake --build --preset linux --target yuchanqi minimal_qt mapwatch core_benchmark
-  cmake --preset win32 && cmake --build --preset win32 --target yuchanqi minimal_win32
+  cmake --preset $windows && cmake --build --preset $windows --target yuchanqi minimal_win32
 } >/dev/null
 
 work=$(mktemp -d)
@@ -53,16 +57,20 @@ qt_ours=$(measure "$caption" "$root/build/linux/window/qt/yuchanqi")
 qt_min=$(measure minimal "$root/build/linux/bench/minimal_qt")
 row "Linux, Qt 6" "$qt_ours" "$qt_min"
 
-export WINEPREFIX=$root/build/wineprefix
-wine_run=$root/tools/wine-run.sh
-"$wine_run" wineboot >/dev/null 2>&1 || true
-WINEPREFIX=$WINEPREFIX wineserver -p 2>/dev/null || true   # one server for every run
-"$mapwatch" minimal "$wine_run" "$root/build/win32/bench/minimal_win32.exe" >/dev/null 2>&1 || true
-win_ours=$(measure "$caption" "$wine_run" "$root/build/win32/window/win32/yuchanqi.exe")
-win_min=$(measure minimal "$wine_run" "$root/build/win32/bench/minimal_win32.exe")
-row "Windows, Win32 under Wine" "$win_ours" "$win_min"
-WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
-
+export WINEPREFIX=$root/build/wineprefix-$windows
+wine=("$wine_run" $windows)
+"${wine[@]}" wineboot.exe >/dev/null 2>&1 || true
+wineserver -p 2>/dev/null || true   # one server for every run
+"$mapwatch" minimal "${wine[@]}" "$root/build/$windows/bench/minimal_win32.exe" >/dev/null 2>&1 || true
+win_ours=$(measure "$caption" "${wine[@]}" "$root/build/$windows/window/win32/yuchanqi.exe")
+win_min=$(measure minimal "${wine[@]}" "$root/build/$windows/bench/minimal_win32.exe")
+if [ $windows = win32 ]; then
+  row "Windows, Win32 under Wine (32-bit build, 32-bit Wine)" "$win_ours" "$win_min"
+else
+  row "Windows, Win32 under Wine (x86-64 build, 64-bit Wine: this host runs no 32-bit programs)" \
+    "$win_ours" "$win_min"
+fi
+wineserver -k 2>/dev/null || true
 echo
 echo "Core (Google Benchmark, ns per operation):"
 echo

@@ -8,9 +8,12 @@ cd "$root"
 . tools/common.sh
 # shellcheck disable=SC2086
 ensure_packages $TEST_PACKAGES >/dev/null
+# The 32-bit Windows program where this host runs it, else the x86-64 build.
+windows=win32
+bash tools/wine-run.sh win32 --why-not >/dev/null || windows=win64
 {
   cmake --preset linux && cmake --build --preset linux --target yuchanqi
-  cmake --preset win32 && cmake --build --preset win32 --target yuchanqi
+  cmake --preset $windows && cmake --build --preset $windows --target yuchanqi
 } >/dev/null
 
 work=$(mktemp -d)
@@ -51,6 +54,6 @@ shoot() {
 }
 
 shoot yuchanqi-linux.png "$root/build/linux/window/qt/yuchanqi"
-export WINEPREFIX=$root/build/wineprefix
-shoot yuchanqi-wine.png "$root/tools/wine-run.sh" "$root/build/win32/window/win32/yuchanqi.exe"
-WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+export WINEPREFIX=$root/build/wineprefix-$windows
+shoot yuchanqi-wine.png "$root/tools/wine-run.sh" $windows "$root/build/$windows/window/win32/yuchanqi.exe"
+wineserver -k 2>/dev/null || true

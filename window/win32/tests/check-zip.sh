@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The ZIP for Windows users holds exactly the program and 详细说明.txt.
+#   check-zip.sh <build folder> <package name>
 set -euo pipefail
-build=$1
+build=$1 zip=$2.zip
 cd "$build"
-rm -f yuchanqi-1.0-win32.zip
+rm -f "$zip"
 cpack -G ZIP >/dev/null
-listing=$(cmake -E tar tf yuchanqi-1.0-win32.zip | sort)
+listing=$(cmake -E tar tf "$zip" | sort)
 expected=$(printf '%s\n' yuchanqi.exe 详细说明.txt | sort)
 echo "$listing"
 [ "$listing" = "$expected" ] || { echo "FAIL: expected the program and 详细说明.txt"; exit 1; }
-echo "ok: $(stat -c %s yuchanqi-1.0-win32.zip) bytes"
+echo "ok: $zip, $(stat -c %s "$zip") bytes"

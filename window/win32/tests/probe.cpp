@@ -1,7 +1,6 @@
 // Works the real Windows program from outside, as a user would, under Wine:
 // starts it, finds its window and controls, presses its buttons, types keys,
-// reads the boxes and message boxes, and checks the file it saves and the
-// resources it carries.
+// reads the boxes and message boxes, and checks the file it saves.
 //
 //   win32_probe.exe <path of yuchanqi.exe> <empty working directory>
 //
@@ -448,77 +447,6 @@ void Screenshot(const Program& program, const fs::path& file) {
   Check(out.good(), "screenshot written");
 }
 
-#pragma pack(push, 2)
-struct IconEntry {
-  BYTE width, height, colours, reserved;
-  WORD planes, bitCount;
-  DWORD bytes;
-  WORD id;
-};
-struct IconGroup {
-  WORD reserved, type, count;
-  IconEntry entries[1];
-};
-#pragma pack(pop)
-
-void CheckResources() {
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(programPath.c_str(), &handle);
-  std::vector<BYTE> data(size);
-  if (!Check(size > 0 && GetFileVersionInfoW(programPath.c_str(), 0, size, data.data()),
-             "the program has a version record")) {
-    return;
-  }
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
-  Check(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0 &&
-            fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0,
-        "file and product version 1.0.0.0");
-  const std::pair<const wchar_t*, const char*> strings[] = {
-      {L"CompanyName", "Tavoren软件"},
-      {L"ProductName", "Tavoren预产期计算器"},
-      {L"InternalName", "Tavoren预产期计算器1.0"},
-      {L"FileVersion", "1.00"},
-      {L"ProductVersion", "1.00"},
-      {L"OriginalFilename", "yuchanqi.exe"}};
-  for (const auto& [key, expected] : strings) {
-    wchar_t* value = nullptr;
-    const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + key;
-    const bool found = VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &length);
-    const std::string got = found && value ? Utf8(value) : "<missing>";
-    Check(got == expected, "version string " + Utf8(key), got);
-  }
-  WORD* translation = nullptr;
-  VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length);
-  Check(translation && length >= 4 && translation[0] == 0x0804 && translation[1] == 1200,
-        "translation 0x0804, 1200");
-
-  HMODULE module = LoadLibraryExW(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!Check(module != nullptr, "the program's resources can be read")) return;
-  Check(FindResourceExW(module, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1),
-                        MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)) != nullptr,
-        "the version record is tagged Chinese (PRC)");
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
-  const auto* group = found ? static_cast<const IconGroup*>(LockResource(LoadResource(module, found))) : nullptr;
-  if (Check(group != nullptr && group->count == 3, "the icon holds three images")) {
-    struct Want {
-      int size, colours, bits;
-    } wants[] = {{32, 2, 1}, {32, 16, 4}, {16, 16, 4}};
-    for (int i = 0; i < 3; ++i) {
-      const IconEntry& e = group->entries[i];
-      const int width = e.width == 0 ? 256 : e.width;
-      Check(width == wants[i].size && e.height == wants[i].size && e.colours == wants[i].colours &&
-                e.bitCount == wants[i].bits,
-            "icon image " + std::to_string(i + 1) + ": " + std::to_string(wants[i].size) + "x" +
-                std::to_string(wants[i].size) + " in " + std::to_string(wants[i].colours) + " colours",
-            std::to_string(width) + "x" + std::to_string(e.height) + ", " + std::to_string(e.colours) +
-                " colours, " + std::to_string(e.bitCount) + " bits");
-    }
-  }
-  FreeLibrary(module);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -530,8 +458,6 @@ int wmain(int argc, wchar_t** argv) {
   const fs::path work = argv[2];
   const std::wstring workDir = work.wstring();
   const fs::path entries = work / "time.txt";
-
-  CheckResources();
 
   {  // First start: layout, calculation, keyboard, help; then 退出 saves.
     Program program;

@@ -1,0 +1,163 @@
+#!/usr/bin/env python3
+"""Checks the Windows program file without running it: the kind of PE file
+for its build (PE32 for i386, or PE32+ for x86-64), a GUI program, imports of
+Windows' own DLLs only, the version record and the three icon images.
+
+    check-program-file.py <yuchanqi.exe> i386|x86-64
+
+Prints one line per check and closes with "N passed, M failed".
+"""
+import struct
+import sys
+
+MACHINES = {"i386": (0x014C, 0x10B), "x86-64": (0x8664, 0x20B)}
+SYSTEM_DLLS = {"kernel32", "user32", "gdi32", "advapi32", "shell32", "comctl32", "comdlg32",
+               "msvcrt", "version", "ole32", "oleaut32", "ws2_32"}
+RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+LANG_ZH_CN = 0x0804
+
+
+class PeFile:
+    def __init__(self, data):
+        self.data = data
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE file")
+        self.machine, sections, _, _, _, optional_size, self.characteristics = \
+            struct.unpack_from("<HHIIIHH", data, pe + 4)
+        opt = pe + 24
+        self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
+        directories = opt + (96 if self.magic == 0x10B else 112)
+        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(3)]
+        table = opt + optional_size
+        self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8)
+                         for i in range(sections)]
+
+    def offset(self, rva):
+        for virtual_size, address, raw_size, raw in self.sections:
+            if address <= rva < address + max(virtual_size, raw_size):
+                return rva - address + raw
+        raise ValueError(f"address {rva:#x} lies in no section")
+
+    def cstring(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def imported_dlls(self):
+        rva = self.directory[1][0]
+        dlls = []
+        while rva:
+            entry = struct.unpack_from("<IIIII", self.data, self.offset(rva))
+            if not any(entry):
+                break
+            dlls.append(self.cstring(entry[3]))
+            rva += 20
+        return dlls
+
+    def resources(self):
+        """{(type, id): (language, bytes)} for the resources with numeric ids."""
+        if not self.directory[2][0]:
+            return {}
+        base = self.offset(self.directory[2][0])
+
+        def entries(table):
+            named, numbered = struct.unpack_from("<HH", self.data, base + table + 12)
+            for i in range(named + numbered):
+                ident, target = struct.unpack_from("<II", self.data, base + table + 16 + 8 * i)
+                yield ident, target
+
+        found = {}
+        for kind, types in entries(0):
+            for ident, names in entries(types & 0x7FFFFFFF):
+                for language, leaf in entries(names & 0x7FFFFFFF):
+                    rva, size = struct.unpack_from("<II", self.data, base + leaf)
+                    start = self.offset(rva)
+                    found[(kind, ident)] = (language, self.data[start:start + size])
+        return found
+
+
+def version_nodes(data, at=0):
+    """Walks a version record: yields (path, value bytes, type) of every node."""
+    def walk(at, parent):
+        length, value_length, kind = struct.unpack_from("<HHH", data, at)
+        key_end = at + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[at + 6:key_end].decode("utf-16-le")
+        value_at = (key_end + 2 + 3) & ~3
+        value_size = value_length * 2 if kind == 1 else value_length
+        path = parent + "\\" + key if parent else key
+        yield path, data[value_at:value_at + value_size], kind
+        child = (value_at + value_size + 3) & ~3
+        while child < at + length:
+            child_length = struct.unpack_from("<H", data, child)[0]
+            if child_length == 0:
+                break
+            yield from walk(child, path)
+            child = (child + child_length + 3) & ~3
+    yield from walk(at, "")
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
+        print(__doc__)
+        return 2
+    results = []
+
+    def check(ok, what, detail=""):
+        print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
+        results.append(bool(ok))
+        return ok
+
+    machine, magic = MACHINES[sys.argv[2]]
+    with open(sys.argv[1], "rb") as f:
+        pe = PeFile(f.read())
+    check(pe.machine == machine and pe.magic == magic,
+          f"{'PE32' if magic == 0x10B else 'PE32+'} file for {sys.argv[2]}",
+          f"machine {pe.machine:#x}, optional header {pe.magic:#x}")
+    check(pe.subsystem == 2, "a Windows GUI program", f"subsystem {pe.subsystem}")
+
+    dlls = pe.imported_dlls()
+    check(dlls, "the import table is read")
+    for dll in dlls:
+        check(dll.lower().removesuffix(".dll") in SYSTEM_DLLS, f"imports {dll}, one of Windows' own")
+
+    resources = pe.resources()
+    language, record = resources.get((RT_VERSION, 1), (None, b""))
+    if check(record, "the program has a version record"):
+        check(language == LANG_ZH_CN, "the version record is tagged Chinese (PRC)", f"{language:#x}")
+        nodes = {path: (value, kind) for path, value, kind in version_nodes(record)}
+        fixed = nodes.get("VS_VERSION_INFO", (b"", 0))[0]
+        versions = struct.unpack_from("<IIIIII", fixed) if len(fixed) >= 24 else ()
+        check(versions == (0xFEEF04BD, 0x10000, 0x10000, 0, 0x10000, 0),
+              "file and product version 1.0.0.0", repr(versions))
+        strings = {"CompanyName": "Tavoren软件", "ProductName": "Tavoren预产期计算器",
+                   "InternalName": "Tavoren预产期计算器1.0", "FileVersion": "1.00",
+                   "ProductVersion": "1.00", "OriginalFilename": "yuchanqi.exe"}
+        for key, expected in strings.items():
+            value, _ = nodes.get("VS_VERSION_INFO\\StringFileInfo\\080404B0\\" + key, (b"", 1))
+            got = value.decode("utf-16-le").rstrip("\0")
+            check(got == expected, f"version string {key} in block 080404B0", got)
+        translation = nodes.get("VS_VERSION_INFO\\VarFileInfo\\Translation", (b"", 0))[0]
+        check(translation[:4] == struct.pack("<HH", 0x0804, 1200), "translation 0x0804, 1200")
+
+    group = resources.get((RT_GROUP_ICON, 1), (None, b""))[1]
+    count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0
+    if check(count == 3, "the icon holds three images", f"{count}"):
+        wanted = [(32, 2, 1), (32, 16, 4), (16, 16, 4)]
+        for i, (size, colours, bits) in enumerate(wanted):
+            width, height, palette, _, _, bit_count, _, ident = \
+                struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            check((width, height, palette, bit_count) == (size, size, colours, bits)
+                  and (RT_ICON, ident) in resources,
+                  f"icon image {i + 1}: {size}x{size} in {colours} colours",
+                  f"{width}x{height}, {palette} colours, {bit_count} bits")
+
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if all(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
