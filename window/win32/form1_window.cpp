@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "window/win32/accessible_name.h"
 #include "window/win32/resource.h"
 #include "window/win32/text.h"
 
@@ -124,7 +125,10 @@ void Form1Window::CreateControls() {
         TwipsToPixels(spec->height, dpi_), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*spec))), instance_, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (spec->kind == ControlKind::TextBox) SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
+    if (spec->kind == ControlKind::TextBox) {
+      SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
+      NameForScreenReaders(child, Wide(spec->accessibleName));
+    }
     if (spec->kind != ControlKind::Label) commands_.emplace(ControlId(*spec), spec->control);
     children_.emplace(spec->control, child);
   }

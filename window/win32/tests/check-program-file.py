@@ -12,7 +12,7 @@ import sys
 
 MACHINES = {"i386": (0x014C, 0x10B), "x86-64": (0x8664, 0x20B)}
 SYSTEM_DLLS = {"kernel32", "user32", "gdi32", "advapi32", "shell32", "comctl32", "comdlg32",
-               "msvcrt", "version", "ole32", "oleaut32", "ws2_32"}
+               "msvcrt", "version", "ole32", "oleaut32", "oleacc", "ws2_32"}
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 LANG_ZH_CN = 0x0804
 

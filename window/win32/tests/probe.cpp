@@ -6,6 +6,7 @@
 //
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -315,6 +316,52 @@ void CheckCalculate(const Program& program) {
   Press(program, Control::Option1);
 }
 
+// What a screen reader hears for each control that takes the focus, asked
+// through Active Accessibility from this process, as NVDA and Narrator ask.
+void CheckScreenReaders(const Program& program) {
+  // The text one of IAccessible's getters gives for the control itself.
+  using Getter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+  const auto text = [](IAccessible* accessible, Getter get) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR value = nullptr;
+    const HRESULT hr = (accessible->*get)(self, &value);
+    const std::string got = SUCCEEDED(hr) && value ? Utf8(std::wstring(value, SysStringLen(value)))
+                                                   : "<error " + std::to_string(hr) + ">";
+    SysFreeString(value);
+    return got;
+  };
+  for (const ControlSpec* spec : TabOrder()) {
+    const std::string name = ControlName(*spec);
+    HWND child = Item(program, *spec);
+    IAccessible* accessible = nullptr;
+    const HRESULT asked = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT),
+                                                     __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&accessible));
+    if (!Check(SUCCEEDED(asked), name + " answers Active Accessibility",
+               "error " + std::to_string(static_cast<unsigned long>(asked)))) {
+      continue;
+    }
+    const bool box = spec->kind == ControlKind::TextBox;
+    const std::string expected = box ? spec->accessibleName : spec->caption;
+    const std::string heard = text(accessible, &IAccessible::get_accName);
+    Check(heard == expected, name + " is named " + expected, heard);
+    if (box) {
+      const std::string shown = text(accessible, &IAccessible::get_accValue);
+      Check(shown == Box(program, spec->control), name + "'s value is its text", shown);
+      VARIANT self{};
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      VARIANT role{};
+      Check(SUCCEEDED(accessible->get_accRole(self, &role)) && role.vt == VT_I4 &&
+                role.lVal == ROLE_SYSTEM_TEXT,
+            name + " is an editable text");
+    }
+    accessible->Release();
+  }
+}
+
 void CheckKeyboard(const Program& program) {
   const DWORD thread = GetWindowThreadProcessId(program.form, nullptr);
   AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
@@ -455,6 +502,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   programPath = argv[1];
+  CoInitialize(nullptr);
   const fs::path work = argv[2];
   const std::wstring workDir = work.wstring();
   const fs::path entries = work / "time.txt";
@@ -476,6 +524,7 @@ int wmain(int argc, wchar_t** argv) {
       Screenshot(program, work / "window.bmp");
       CheckLayout(program);
       CheckCalculate(program);
+      CheckScreenReaders(program);
       CheckKeyboard(program);
       CheckAbout(program);
       CheckNotepad(program);
