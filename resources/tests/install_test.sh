@@ -13,6 +13,9 @@ expect share/yuchanqi/详细说明.txt
 expect share/applications/com.tavoren.Yuchanqi.desktop
 expect share/metainfo/com.tavoren.Yuchanqi.metainfo.xml
 expect share/icons/hicolor/scalable/apps/yuchanqi.svg
+expect share/doc/yuchanqi/copyright
+expect share/doc/yuchanqi/changelog.gz
+expect share/man/man1/yuchanqi.1.gz
 for size in 16 32 48 128 256; do
   png=share/icons/hicolor/${size}x${size}/apps/yuchanqi.png
   expect "$png"

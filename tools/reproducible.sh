@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Checks that the packages are reproducible: builds the .deb and the Windows
+# ZIP of the last commit (what is not committed plays no part) twice, from two clones in different folders and at
+# different times, and compares them byte for byte. On a difference it says
+# which files inside differ.
+#   bash tools/reproducible.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/common.sh"
+# shellcheck disable=SC2086
+ensure_packages $TEST_PACKAGES >/dev/null
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# Builds the two packages in a fresh clone at $1; leaves them in $1/out.
+build() {
+  local tree=$1
+  git clone -q "$root" "$tree"
+  if ! (
+    cd "$tree" &&
+      cmake -S . -B build/deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DYUCHANQI_TESTS=OFF &&
+      cmake --build build/deb &&
+      (cd build/deb && cpack -G DEB) &&
+      cmake -S . -B build/zip -G Ninja --toolchain cmake/i686-w64-mingw32.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DYUCHANQI_TESTS=OFF &&
+      cmake --build build/zip &&
+      (cd build/zip && cpack -G ZIP) &&
+      mkdir out &&
+      cp build/deb/yuchanqi_*.deb build/zip/yuchanqi-*.zip out/
+  ) >"$tree.log" 2>&1; then
+    tail -20 "$tree.log"
+    echo "FAIL: the build in $tree failed"
+    exit 1
+  fi
+}
+
+build "$scratch/first"
+sleep 2
+build "$scratch/second build, 第二次"
+
+# What differs inside two packages, file by file.
+explain() {
+  local a=$1 b=$2 x
+  for x in "$a" "$b"; do
+    mkdir -p "$x.d"
+    case $x in
+      *.deb) dpkg-deb -R "$x" "$x.d"; dpkg-deb --fsys-tarfile "$x" | tar tv --full-time >"$x.list" ;;
+      *.zip) (cd "$x.d" && cmake -E tar xf "$x"); unzip -Z -T "$x" >"$x.list" 2>/dev/null || true ;;
+    esac
+  done
+  diff "$a.list" "$b.list" || true
+  diff -rq "$a.d" "$b.d" || true
+}
+
+status=0
+for first in "$scratch/first/out"/*; do
+  name=$(basename "$first")
+  second="$scratch/second build, 第二次/out/$name"
+  if [ ! -f "$second" ]; then
+    echo "FAIL: $name was built only once"; status=1
+  elif cmp -s "$first" "$second"; then
+    echo "ok: $name is the same in both builds ($(sha256sum <"$first" | cut -c1-16)…, $(stat -c %s "$first") bytes)"
+  else
+    echo "FAIL: $name differs between the builds"; explain "$first" "$second"; status=1
+  fi
+done
+exit $status
