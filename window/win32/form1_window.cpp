@@ -4,6 +4,7 @@
 
 #include "window/win32/accessible_name.h"
 #include "window/win32/resource.h"
+#include "window/win32/system_folder.h"
 #include "window/win32/text.h"
 
 namespace duedate::win32 {
@@ -176,16 +177,18 @@ void Form1Window::ShowMessage(MessageIcon icon, const std::string& title, const 
 }
 
 OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {
-  // Notepad, found by the usual search for programs, maximised; when the
-  // file is missing Notepad says so itself.
+  // The system's Notepad, maximised, with the usual command line; when the
+  // file is missing Notepad says so itself. Named in full, so that no
+  // notepad.exe beside the program or in the working folder runs instead.
+  const std::wstring notepad = SystemNotepad();
   std::wstring commandLine = NotepadCommandLine(programDirectory_);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWMAXIMIZED;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(notepad.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
     return OpenResult::CannotStart;
   }
   CloseHandle(process.hThread);

@@ -1,8 +1,10 @@
 // 预产期计算器 for 32-bit Windows.
 #include "window/win32/form1_window.h"
+#include "window/win32/system_folder.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace duedate;
+  win32::LoadDllsFromSystemFolderOnly();
   const std::wstring programDirectory = win32::RunningProgramDirectory();
   FormSettings settings;
   settings.instructionFiles = {std::filesystem::path(programDirectory + L"\\详细说明.txt")};

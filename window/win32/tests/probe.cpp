@@ -4,9 +4,13 @@
 //
 //   win32_probe.exe <path of yuchanqi.exe> <empty working directory>
 //
+// Started with one argument, as the notepad.exe planted beside the program,
+// it only leaves a mark that it ran.
+//
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
 #include <oleacc.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +23,7 @@
 #include "calc/due_date.h"
 #include "window/form1.h"
 #include "window/form_layout.h"
+#include "window/win32/system_folder.h"
 #include "window/win32/text.h"
 
 namespace {
@@ -431,13 +436,51 @@ void CheckAbout(const Program& program) {
   Check(Results(program) + Box(program, Control::Text2) == before, "the fields are unchanged");
 }
 
+// Where the notepad.exe planted beside the program leaves its mark if started.
+fs::path PlantedMark() { return fs::path(programPath).parent_path() / "planted-notepad-ran"; }
+
+// The file a process was started from.
+std::wstring ImageOf(HANDLE process) {
+  std::wstring image(32768, L'\0');
+  DWORD length = static_cast<DWORD>(image.size());
+  if (process == nullptr || !QueryFullProcessImageNameW(process, 0, image.data(), &length))
+    return L"<unreadable>";
+  image.resize(length);
+  return image;
+}
+
+// The command line another process of this program's bitness was started
+// with, read from its process parameters.
+std::wstring CommandLineOf(HANDLE process) {
+  using Query = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  const auto read = [&](const void* from, void* to, std::size_t size) {
+    return ReadProcessMemory(process, from, to, size, nullptr) != FALSE;
+  };
+  if (process == nullptr || query == nullptr ||
+      query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+      !read(basic.PebBaseAddress, &peb, sizeof peb) ||
+      !read(peb.ProcessParameters, &parameters, sizeof parameters)) {
+    return L"<unreadable>";
+  }
+  std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+  if (!read(parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length))
+    return L"<unreadable>";
+  return line;
+}
+
 void CheckNotepad(const Program& program) {
   Press(program, Control::Command3);
   HWND notepad = nullptr;
   WaitFor([&] {
     notepad = FindTopLevel(L"Notepad", 0);
-    return notepad != nullptr;
+    return notepad != nullptr || fs::exists(PlantedMark());
   }, 30000);
+  Check(!fs::exists(PlantedMark()), "the notepad.exe beside the program is not started");
   if (!Check(notepad != nullptr, "说明 starts Notepad")) return;
   const std::string title = Utf8(TextOf(notepad));
   Check(title.find("详细说明") != std::string::npos, "Notepad opened 详细说明.txt", title);
@@ -448,7 +491,20 @@ void CheckNotepad(const Program& program) {
   Check(IsZoomed(notepad) != FALSE, "Notepad's window is maximised");
   DWORD notepadPid = 0;
   GetWindowThreadProcessId(notepad, &notepadPid);
-  HANDLE notepadProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, notepadPid);
+  HANDLE notepadProcess =
+      OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                  FALSE, notepadPid);
+  const std::wstring image = ImageOf(notepadProcess);
+  Check(CompareStringOrdinal(image.c_str(), -1, win32::SystemNotepad().c_str(), -1, TRUE) ==
+            CSTR_EQUAL,
+        "the Notepad started is the system's", Utf8(image));
+  const std::wstring expected = NotepadCommandLine(fs::path(programPath).parent_path().wstring());
+  // Notepad reads its command line where it lies and, under Wine, puts the
+  // end of the text where the closing quote stood.
+  std::wstring commandLine = CommandLineOf(notepadProcess);
+  if (!commandLine.empty() && commandLine.back() == L'\0') commandLine.back() = L'"';
+  Check(commandLine == expected, "Notepad's command line is notepad.exe and the quoted path",
+        Utf8(commandLine));
   PostMessageW(notepad, WM_CLOSE, 0, 0);
   if (notepadProcess != nullptr) {
     if (WaitForSingleObject(notepadProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(notepadProcess, 0);
@@ -497,6 +553,12 @@ void Screenshot(const Program& program, const fs::path& file) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2) {  // started as the planted notepad.exe
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    std::ofstream(fs::path(self).parent_path() / "planted-notepad-ran") << "started\n";
+    return 3;
+  }
   if (argc < 3) {
     std::printf("usage: win32_probe <yuchanqi.exe> <working directory>\n");
     return 2;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Works the real Windows program under Wine with our driver, in a fresh
-# working directory, and turns the driver's screenshot into a PNG.
+# working directory, and turns the driver's screenshot into a PNG. The
+# program runs from a folder of its own whose name has a blank, with its
+# instructions and, planted beside it, a notepad.exe that must not be started.
 #   run-probe.sh win32|win64 <driver> <program> <screenshot folder>
 set -euo pipefail
 arch=$1 probe=$2 program=$3 shots=$4
@@ -10,11 +12,16 @@ wine_run=$(cd "$(dirname "$0")/../../../tools" && pwd)/wine-run.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$shots"
+folder="$work/预产期 program"
+mkdir "$folder"
+cp "$program" "$(dirname "$program")/详细说明.txt" "$folder/"
+cp "$probe" "$folder/notepad.exe"
 cd "$work"
 status=0
 # Wine sees the Unix file system as drive Z:.
 windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-"$wine_run" "$arch" "$probe" "$(windows_path "$program")" "$(windows_path "$work")" || status=$?
+"$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" ||
+  status=$?
 if [ -f "$work/window.bmp" ]; then
   /usr/bin/convert "$work/window.bmp" "$shots/yuchanqi-wine.png" && echo "screenshot: $shots/yuchanqi-wine.png"
 fi
