@@ -7,7 +7,7 @@ RUN_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-wqy-micro
 # Packages to build and run every test, the Windows program's under Wine too.
 # 32-bit Wine installs on every amd64 host, even where the kernel cannot run it.
 TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev
-  libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc python3
+  libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc python3 lintian devscripts
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 imagemagick"
 
 ensure_packages() {
