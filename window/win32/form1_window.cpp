@@ -1,8 +1,6 @@
 #include "window/win32/form1_window.h"
 
-#include <vector>
-
-#include "window/win32/accessible_name.h"
+#include "window/win32/dpi.h"
 #include "window/win32/resource.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/text.h"
@@ -11,43 +9,6 @@ namespace duedate::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Form1";
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-const wchar_t* WindowClassOf(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::TextBox: return L"EDIT";
-    case ControlKind::OptionButton:
-    case ControlKind::CommandButton: return L"BUTTON";
-    case ControlKind::Label: break;
-  }
-  return L"STATIC";
-}
-
-DWORD StyleOf(ControlKind kind) {
-  // Every control is a group of its own, so the arrow keys never move the
-  // focus out of a control; Tab alone walks the order.
-  const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
-  switch (kind) {
-    case ControlKind::TextBox: return common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-    case ControlKind::OptionButton: return common | BS_RADIOBUTTON;  // tab stop when selected
-    case ControlKind::CommandButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
-    case ControlKind::Label: break;
-  }
-  return common | SS_LEFT | SS_NOPREFIX;
-}
-
-// The width an option button may show: up to the first text box that would
-// cover it, so that no digit of that box is hidden under the button.
-int VisibleWidth(const ControlSpec& option) {
-  int width = option.width;
-  for (const ControlSpec& other : Form1Controls()) {
-    if (other.kind != ControlKind::TextBox) continue;
-    const bool sameRow = other.top < option.top + option.height && option.top < other.top + other.height;
-    if (sameRow && other.left > option.left && other.left < option.left + width)
-      width = other.left - option.left;
-  }
-  return width;
-}
 
 }  // namespace
 
@@ -75,14 +36,6 @@ Form1Window::~Form1Window() {
 }
 
 bool Form1Window::Create() {
-  HDC screen = GetDC(nullptr);
-  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (dpi_ <= 0) dpi_ = 96;
-
-  RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-
   WNDCLASSEXW wc{};
   wc.hInstance = instance_;
   wc.lpszClassName = kClassName;
@@ -95,45 +48,11 @@ bool Form1Window::Create() {
                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   const std::wstring caption = Wide(kWindowCaption);
-  if (!BaseWindow::Create(wc, caption.c_str(), kWindowStyle, 0, frame.right - frame.left,
-                          frame.bottom - frame.top)) {
-    return false;
-  }
+  // Made at no size: the layout sizes it for the DPI of its monitor.
+  if (!BaseWindow::Create(wc, caption.c_str(), kWindowStyle, 0, 0, 0)) return false;
   CreateControls();
+  LayOut(DpiOf(hwnd_), nullptr);
   return true;
-}
-
-void Form1Window::CreateControls() {
-  // The classic 9-point Chinese system font; Wine maps SimSun to an
-  // installed Chinese font.
-  font_ = CreateFontW(-MulDiv(12, dpi_, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                      GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
-
-  // Controls that take the focus are created in Tab order (the order the
-  // dialog manager walks), the labels last so that they lie beneath.
-  std::vector<const ControlSpec*> creation = TabOrder();
-  for (const ControlSpec& spec : Form1Controls())
-    if (spec.kind == ControlKind::Label) creation.push_back(&spec);
-
-  for (const ControlSpec* spec : creation) {
-    const int width = spec->kind == ControlKind::OptionButton ? VisibleWidth(*spec) : spec->width;
-    const std::wstring caption = Wide(spec->caption);
-    const DWORD exStyle = spec->kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
-    HWND child = CreateWindowExW(
-        exStyle, WindowClassOf(spec->kind), caption.c_str(), StyleOf(spec->kind),
-        TwipsToPixels(spec->left, dpi_), TwipsToPixels(spec->top, dpi_), TwipsToPixels(width, dpi_),
-        TwipsToPixels(spec->height, dpi_), hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*spec))), instance_, nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (spec->kind == ControlKind::TextBox) {
-      SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
-      NameForScreenReaders(child, Wide(spec->accessibleName));
-    }
-    if (spec->kind != ControlKind::Label) commands_.emplace(ControlId(*spec), spec->control);
-    children_.emplace(spec->control, child);
-  }
-  Select(Control::Option1);
 }
 
 void Form1Window::Show(int showCommand) {
@@ -235,6 +154,11 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (target != nullptr) SetFocus(target);
       return 0;
     }
+    case WM_DPICHANGED:
+      // On a monitor of another DPI, or the DPI changed: lay out again, in
+      // the rectangle Windows suggests.
+      LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

@@ -10,6 +10,8 @@
 
 namespace duedate::win32 {
 
+inline constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
 class Form1Window : public BaseWindow<Form1Window>, public FormView {
  public:
   Form1Window(HINSTANCE instance, FormSettings settings, std::wstring programDirectory);
@@ -34,7 +36,11 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Makes the controls of the table, not yet placed (form1_layout.cpp).
   void CreateControls();
+  // Places every control at its twips and makes the font, at `dpi`; sizes
+  // the window for its client area or puts it in `suggested`.
+  void LayOut(int dpi, const RECT* suggested);
   HWND Child(Control control) const { return children_.at(control); }
 
   HINSTANCE instance_;
@@ -44,7 +50,6 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   std::map<int, Control> commands_;   // control ID of each button
   HFONT font_ = nullptr;
   HWND lastFocus_ = nullptr;
-  int dpi_ = 96;
   bool ended_ = false;
 };
 

@@ -1,20 +1,46 @@
 #!/usr/bin/env python3
 """Checks the Windows program file without running it: the kind of PE file
-for its build (PE32 for i386, or PE32+ for x86-64), a GUI program, imports of
-Windows' own DLLs only, the version record and the three icon images.
+for its build (PE32 for i386, or PE32+ for x86-64), the header of a GUI
+program for Windows 7 and later, imports of Windows' own DLLs and of the
+functions Windows 7 has only (windows7-imports.txt beside this file), the
+manifest, the version record and the three icon images.
 
     check-program-file.py <yuchanqi.exe> i386|x86-64
 
 Prints one line per check and closes with "N passed, M failed".
 """
+import os
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 MACHINES = {"i386": (0x014C, 0x10B), "x86-64": (0x8664, 0x20B)}
-SYSTEM_DLLS = {"kernel32", "user32", "gdi32", "advapi32", "shell32", "comctl32", "comdlg32",
-               "msvcrt", "version", "ole32", "oleaut32", "oleacc", "ws2_32"}
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+ARCHITECTURES = {"i386": {"x86", "*"}, "x86-64": {"amd64", "*"}}
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 LANG_ZH_CN = 0x0804
+DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE, HIGH_ENTROPY_VA = 0x40, 0x100, 0x8000, 0x20
+WINDOWS_7_TO_11 = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                   "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+
+
+def allowed_imports():
+    """{dll: {function}} from windows7-imports.txt."""
+    allowed, dll = {}, None
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "windows7-imports.txt"),
+              encoding="utf-8") as listing:
+        for line in listing:
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            if line.startswith("["):
+                dll = allowed.setdefault(line.strip("[]").lower(), set())
+            else:
+                dll.add(line)
+    return allowed
 
 
 class PeFile:
@@ -27,6 +53,7 @@ class PeFile:
             struct.unpack_from("<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
         directories = opt + (96 if self.magic == 0x10B else 112)
         self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(3)]
@@ -44,16 +71,26 @@ class PeFile:
         start = self.offset(rva)
         return self.data[start:self.data.index(b"\0", start)].decode("ascii")
 
-    def imported_dlls(self):
+    def imports(self):
+        """{dll: [function name, or #ordinal]} of the import table."""
         rva = self.directory[1][0]
-        dlls = []
+        size, ordinal_flag = (4, 1 << 31) if self.magic == 0x10B else (8, 1 << 63)
+        found = {}
         while rva:
             entry = struct.unpack_from("<IIIII", self.data, self.offset(rva))
             if not any(entry):
                 break
-            dlls.append(self.cstring(entry[3]))
+            functions = found.setdefault(self.cstring(entry[3]), [])
+            thunk = entry[0] or entry[4]
+            while True:
+                value = int.from_bytes(self.data[self.offset(thunk):self.offset(thunk) + size], "little")
+                if value == 0:
+                    break
+                functions.append(f"#{value & 0xFFFF}" if value & ordinal_flag
+                                 else self.cstring(value + 2))
+                thunk += size
             rva += 20
-        return dlls
+        return found
 
     def resources(self):
         """{(type, id): (language, bytes)} for the resources with numeric ids."""
@@ -99,6 +136,31 @@ def version_nodes(data, at=0):
     yield from walk(at, "")
 
 
+def check_manifest(root, machine, check):
+    """What the manifest asks of Windows: Common Controls 6, the invoker's
+    rights, Windows 7 to 11, per-monitor DPI, and the build's architecture."""
+    identity = root.find(ASM_V1 + "assemblyIdentity")
+    architecture = identity.get("processorArchitecture") if identity is not None else None
+    check(architecture in ARCHITECTURES[machine], f"manifest architecture fits {machine}",
+          str(architecture))
+    controls = [d for d in root.iter(ASM_V1 + "assemblyIdentity")
+                if d.get("name") == "Microsoft.Windows.Common-Controls"]
+    check(controls and controls[0].get("version") == "6.0.0.0"
+          and controls[0].get("publicKeyToken") == "6595b64144ccf1df",
+          "manifest asks for Common Controls 6.0.0.0")
+    level = [e.get("level") for e in root.iter(ASM_V3 + "requestedExecutionLevel")]
+    check(level == ["asInvoker"], "manifest asks to run as invoker", str(level))
+    supported = {e.get("Id").lower() for e in root.iter(COMPATIBILITY + "supportedOS")}
+    check(supported == WINDOWS_7_TO_11, "manifest supports Windows 7, 8, 8.1 and 10/11",
+          str(sorted(supported)))
+    aware = [e.text for e in root.iter(SETTINGS_2005 + "dpiAware")]
+    awareness = [e.text for e in root.iter(SETTINGS_2016 + "dpiAwareness")]
+    check(aware == ["true/pm"], "manifest: per-monitor DPI on Windows 8.1, the system's before",
+          str(aware))
+    check([a.replace(" ", "").split(",") for a in awareness] == [["PerMonitorV2", "PerMonitor"]],
+          "manifest: PerMonitorV2, else per-monitor DPI on Windows 10", str(awareness))
+
+
 def main():
     if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
         print(__doc__)
@@ -117,11 +179,24 @@ def main():
           f"{'PE32' if magic == 0x10B else 'PE32+'} file for {sys.argv[2]}",
           f"machine {pe.machine:#x}, optional header {pe.magic:#x}")
     check(pe.subsystem == 2, "a Windows GUI program", f"subsystem {pe.subsystem}")
+    check(pe.subsystem_version == (6, 1), "subsystem version 6.1 (Windows 7)",
+          "%d.%d" % pe.subsystem_version)
+    wanted = {"DYNAMIC_BASE": DYNAMIC_BASE, "NX_COMPAT": NX_COMPAT,
+              "TERMINAL_SERVER_AWARE": TERMINAL_SERVER_AWARE}
+    if sys.argv[2] == "x86-64":
+        wanted["HIGH_ENTROPY_VA"] = HIGH_ENTROPY_VA
+    for name, flag in wanted.items():
+        check(pe.dll_characteristics & flag, f"header flag {name}", f"{pe.dll_characteristics:#x}")
 
-    dlls = pe.imported_dlls()
-    check(dlls, "the import table is read")
-    for dll in dlls:
-        check(dll.lower().removesuffix(".dll") in SYSTEM_DLLS, f"imports {dll}, one of Windows' own")
+    allowed = allowed_imports()
+    imports = pe.imports()
+    check(imports, "the import table is read")
+    for dll, functions in imports.items():
+        known = allowed.get(dll.lower())
+        if check(known is not None, f"imports {dll}, one of Windows' own"):
+            unknown = [f for f in functions if f not in known]
+            check(not unknown, f"imports from {dll} only functions Windows 7 has ({len(functions)})",
+                  "not in windows7-imports.txt: " + ", ".join(unknown))
 
     resources = pe.resources()
     language, record = resources.get((RT_VERSION, 1), (None, b""))
@@ -141,6 +216,10 @@ def main():
             check(got == expected, f"version string {key} in block 080404B0", got)
         translation = nodes.get("VS_VERSION_INFO\\VarFileInfo\\Translation", (b"", 0))[0]
         check(translation[:4] == struct.pack("<HH", 0x0804, 1200), "translation 0x0804, 1200")
+
+    manifest = resources.get((RT_MANIFEST, 1), (None, b""))[1]
+    if check(manifest, "the program has a manifest"):
+        check_manifest(ElementTree.fromstring(manifest), sys.argv[2], check)
 
     group = resources.get((RT_GROUP_ICON, 1), (None, b""))[1]
     count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0

@@ -12,7 +12,11 @@
 #include <oleacc.h>
 #include <winternl.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -234,18 +238,76 @@ std::string Figures(const DueDateResult& r) {
 
 // ---------------------------------------------------------------------------
 
-void CheckLayout(const Program& program) {
-  Check(ClassOf(program.form) == L"Form1", "window class is Form1");
-  Check(Utf8(TextOf(program.form)) == kWindowCaption, "caption", Utf8(TextOf(program.form)));
+// The system's DPI, at which the program starts under Wine.
+int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The height of a line of text in a box: its formatting rectangle, which a
+// single-line box makes as high as a line of its font.
+int LineHeightOf(const Program& program, HWND box);
+
+// The height of a line of the program's font (SimSun, 9 points) at `dpi`.
+int FontLineHeight(int dpi) {
+  HFONT font = CreateFontW(-MulDiv(12, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  return metrics.tmHeight;
+}
+
+// Where the window and every control are, and the font they draw with, at
+// `dpi`: the client area is 5610 x 3600 twips and each control at its twips,
+// within a pixel.
+void CheckGeometry(const Program& program, int dpi) {
+  const std::string at = " at " + std::to_string(dpi) + " dpi";
+  const auto fits = [dpi](long pixels, int twips) {
+    return std::abs(pixels - TwipsToPixels(twips, dpi)) <= 1;
+  };
   RECT client{};
   GetClientRect(program.form, &client);
-  const int w = TwipsToPixels(kClientWidthTwips, dpi), h = TwipsToPixels(kClientHeightTwips, dpi);
-  Check(client.right == w && client.bottom == h, "client area is 5610 x 3600 twips at the screen's dpi",
-        std::to_string(client.right) + "x" + std::to_string(client.bottom) + " at " +
-            std::to_string(dpi) + " dpi");
+  Check(fits(client.right, kClientWidthTwips) && fits(client.bottom, kClientHeightTwips),
+        "client area is 5610 x 3600 twips" + at,
+        std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  bool placed = true;
+  std::string misplaced, fonts;
+  const int lineHeight = FontLineHeight(dpi);
+  for (const ControlSpec& spec : Form1Controls()) {
+    HWND child = Item(program, spec);
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, program.form, reinterpret_cast<POINT*>(&r), 2);
+    // Option1 stops where Text1 begins, so that Text1's digits stay visible.
+    const int width = spec.control == Control::Option1 ? SpecOf(Control::Text1).left - spec.left
+                                                       : spec.width;
+    if (!fits(r.left, spec.left) || !fits(r.top, spec.top) || !fits(r.right - r.left, width) ||
+        !fits(r.bottom - r.top, spec.height)) {
+      placed = false;
+      misplaced += ControlName(spec) + " " + std::to_string(r.left) + "," + std::to_string(r.top) +
+                   " " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) +
+                   "; ";
+    }
+    if (spec.kind == ControlKind::TextBox && LineHeightOf(program, child) != lineHeight)
+      fonts += ControlName(spec) + " " + std::to_string(LineHeightOf(program, child)) + "; ";
+  }
+  Check(placed, "every control at its twips" + at, misplaced);
+  Check(fonts.empty(), "every box writes in the font made for " + std::to_string(dpi) +
+                           " dpi, lines " + std::to_string(lineHeight) + " pixels high",
+        fonts);
+}
+
+void CheckLayout(const Program& program) {
+  Check(ClassOf(program.form) == L"Form1", "window class is Form1");
+  Check(Utf8(TextOf(program.form)) == kWindowCaption, "caption", Utf8(TextOf(program.form)));
   const LONG style = GetWindowLongW(program.form, GWL_STYLE);
   Check((style & WS_THICKFRAME) == 0 && (style & WS_MAXIMIZEBOX) == 0, "the window is not resizable");
 
@@ -258,26 +320,101 @@ void CheckLayout(const Program& program) {
                                                                      : L"Button";
     Check(ClassOf(child) == expectedClass, name + " class", Utf8(ClassOf(child)));
     Check(Utf8(TextOf(child)) == spec.caption, name + " text", Utf8(TextOf(child)));
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, program.form, reinterpret_cast<POINT*>(&r), 2);
-    // Option1 stops where Text1 begins, so that Text1's digits stay visible.
-    const int width = spec.control == Control::Option1
-                          ? SpecOf(Control::Text1).left - spec.left
-                          : spec.width;
-    const bool placed = r.left == TwipsToPixels(spec.left, dpi) &&
-                        r.top == TwipsToPixels(spec.top, dpi) &&
-                        r.right - r.left == TwipsToPixels(width, dpi) &&
-                        r.bottom - r.top == TwipsToPixels(spec.height, dpi);
-    Check(placed, name + " rectangle",
-          std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-              std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
   }
+  CheckGeometry(program, ScreenDpi());
   Check(SendMessageW(Item(program, Control::Option1), BM_GETCHECK, 0, 0) == BST_CHECKED,
         "Option1 is selected");
   Check(SendMessageW(Item(program, Control::Option2), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
         "Option2 is not");
   Check(Results(program) == "       ", "the result boxes are empty");
+}
+
+// Memory at one address in both the program and this driver, holding the
+// same bytes in both. A message whose lParam points at memory reaches the
+// program from here as a bare address under Wine; this address is valid on
+// either side, whichever side reads it.
+class SharedBlock {
+ public:
+  SharedBlock(HANDLE process, std::size_t size) : process_(process) {
+    address_ = VirtualAllocEx(process, nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (address_ != nullptr)
+      local_ = VirtualAlloc(address_, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~SharedBlock() {
+    if (local_ != nullptr) VirtualFree(local_, 0, MEM_RELEASE);
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  bool Ready() const { return address_ != nullptr && local_ == address_; }
+  LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+  template <class T>
+  void Put(const T& value) {
+    std::memcpy(local_, &value, sizeof value);
+    WriteProcessMemory(process_, address_, &value, sizeof value, nullptr);
+  }
+  // What the program wrote there, or, where the message was carried over to
+  // it, what was written back here.
+  template <class T>
+  T Written() const {
+    T there{}, here{};
+    const T none{};
+    ReadProcessMemory(process_, address_, &there, sizeof there, nullptr);
+    std::memcpy(&here, local_, sizeof here);
+    return std::memcmp(&there, &none, sizeof there) != 0 ? there : here;
+  }
+
+ private:
+  HANDLE process_;
+  void* address_ = nullptr;
+  void* local_ = nullptr;
+};
+
+int LineHeightOf(const Program& program, HWND box) {
+  SharedBlock rect(program.process.hProcess, sizeof(RECT));
+  if (!rect.Ready()) return -1;
+  rect.Put(RECT{});
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(box, EM_GETRECT, 0, rect.Address(), SMTO_ABORTIFHUNG, 5000, &ignored);
+  const RECT r = rect.Written<RECT>();
+  return r.bottom - r.top;
+}
+
+// The program moved to monitors of 144 and 192 dpi and back to 96: at each
+// it lays itself out again, in the rectangle suggested for its client area
+// at that DPI. (Wine draws every frame at the system's DPI, so the frame
+// suggested is the one the window has.)
+void CheckDpiChanges(const Program& program) {
+  SharedBlock suggested(program.process.hProcess, sizeof(RECT));
+  if (!Check(suggested.Ready(), "memory for the suggested rectangle at one address in both processes"))
+    return;
+  for (int dpi : {144, 192, 96}) {
+    RECT window{}, client{};
+    GetWindowRect(program.form, &window);
+    GetClientRect(program.form, &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    suggested.Put(RECT{window.left, window.top,
+                       window.left + TwipsToPixels(kClientWidthTwips, dpi) + frameWidth,
+                       window.top + TwipsToPixels(kClientHeightTwips, dpi) + frameHeight});
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(program.form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested.Address(),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    Settle(program);
+    CheckGeometry(program, dpi);
+  }
+}
+
+// Buttons drawn by Common Controls 6, the current look, know their ideal size.
+void CheckVisualStyle(const Program& program) {
+  SharedBlock ideal(program.process.hProcess, sizeof(SIZE));
+  if (!Check(ideal.Ready(), "memory for the ideal size at one address in both processes")) return;
+  ideal.Put(SIZE{});
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(Item(program, Control::Command4), BCM_GETIDEALSIZE, 0, ideal.Address(),
+                      SMTO_ABORTIFHUNG, 5000, &answer);
+  const SIZE size = ideal.Written<SIZE>();
+  Check(answer != 0 && size.cx > 0 && size.cy > 0,
+        "计算 answers BCM_GETIDEALSIZE (Common Controls 6)",
+        std::to_string(answer) + ", " + std::to_string(size.cx) + "x" + std::to_string(size.cy));
 }
 
 void CheckCalculate(const Program& program) {
@@ -585,6 +722,8 @@ int wmain(int argc, wchar_t** argv) {
       }
       Screenshot(program, work / "window.bmp");
       CheckLayout(program);
+      CheckVisualStyle(program);
+      CheckDpiChanges(program);
       CheckCalculate(program);
       CheckScreenReaders(program);
       CheckKeyboard(program);

@@ -1,0 +1,104 @@
+// The controls of Form1 and their layout: made from the controls table, and
+// placed at its twips at the DPI of the monitor the window is on. One path
+// lays the window out at its start and at every change of DPI.
+#include <vector>
+
+#include "window/win32/accessible_name.h"
+#include "window/win32/dpi.h"
+#include "window/win32/form1_window.h"
+#include "window/win32/text.h"
+
+namespace duedate::win32 {
+namespace {
+
+const wchar_t* WindowClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox: return L"EDIT";
+    case ControlKind::OptionButton:
+    case ControlKind::CommandButton: return L"BUTTON";
+    case ControlKind::Label: break;
+  }
+  return L"STATIC";
+}
+
+DWORD StyleOf(ControlKind kind) {
+  // Every control is a group of its own, so the arrow keys never move the
+  // focus out of a control; Tab alone walks the order.
+  const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
+  switch (kind) {
+    case ControlKind::TextBox: return common | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+    case ControlKind::OptionButton: return common | BS_RADIOBUTTON;  // tab stop when selected
+    case ControlKind::CommandButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::Label: break;
+  }
+  return common | SS_LEFT | SS_NOPREFIX;
+}
+
+// The width an option button may show: up to the first text box that would
+// cover it, so that no digit of that box is hidden under the button.
+int VisibleWidth(const ControlSpec& option) {
+  int width = option.width;
+  for (const ControlSpec& other : Form1Controls()) {
+    if (other.kind != ControlKind::TextBox) continue;
+    const bool sameRow = other.top < option.top + option.height && option.top < other.top + other.height;
+    if (sameRow && other.left > option.left && other.left < option.left + width)
+      width = other.left - option.left;
+  }
+  return width;
+}
+
+}  // namespace
+
+void Form1Window::CreateControls() {
+  // Controls that take the focus are created in Tab order (the order the
+  // dialog manager walks), the labels last so that they lie beneath.
+  std::vector<const ControlSpec*> creation = TabOrder();
+  for (const ControlSpec& spec : Form1Controls())
+    if (spec.kind == ControlKind::Label) creation.push_back(&spec);
+
+  for (const ControlSpec* spec : creation) {
+    const std::wstring caption = Wide(spec->caption);
+    const DWORD exStyle = spec->kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
+    HWND child = CreateWindowExW(exStyle, WindowClassOf(spec->kind), caption.c_str(),
+                                 StyleOf(spec->kind), 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*spec))),
+                                 instance_, nullptr);
+    if (spec->kind == ControlKind::TextBox) {
+      SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
+      NameForScreenReaders(child, Wide(spec->accessibleName));
+    }
+    if (spec->kind != ControlKind::Label) commands_.emplace(ControlId(*spec), spec->control);
+    children_.emplace(spec->control, child);
+  }
+  Select(Control::Option1);
+}
+
+void Form1Window::LayOut(int dpi, const RECT* suggested) {
+  // The classic 9-point Chinese system font, made again for each DPI; Wine
+  // maps SimSun to an installed Chinese font.
+  HFONT font = CreateFontW(-MulDiv(12, dpi, USER_DEFAULT_SCREEN_DPI), 0, 0, 0, FW_NORMAL, FALSE,
+                           FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+  for (const ControlSpec& spec : Form1Controls()) {
+    HWND child = GetDlgItem(hwnd_, ControlId(spec));
+    if (child == nullptr) continue;
+    const int width = spec.kind == ControlKind::OptionButton ? VisibleWidth(spec) : spec.width;
+    SetWindowPos(child, nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
+                 TwipsToPixels(width, dpi), TwipsToPixels(spec.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
+
+  if (suggested != nullptr) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const SIZE size = WindowSizeFor(TwipsToPixels(kClientWidthTwips, dpi),
+                                    TwipsToPixels(kClientHeightTwips, dpi), kWindowStyle, 0, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+}  // namespace duedate::win32
