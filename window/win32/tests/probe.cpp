@@ -246,9 +246,56 @@ int ScreenDpi() {
   return dpi;
 }
 
+// Memory at one address in both the program and this driver, holding the
+// same bytes in both. A message whose lParam points at memory reaches the
+// program from here as a bare address under Wine; this address is valid on
+// either side, whichever side reads it.
+class SharedBlock {
+ public:
+  SharedBlock(HANDLE process, std::size_t size) : process_(process) {
+    address_ = VirtualAllocEx(process, nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (address_ != nullptr)
+      local_ = VirtualAlloc(address_, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~SharedBlock() {
+    if (local_ != nullptr) VirtualFree(local_, 0, MEM_RELEASE);
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  bool Ready() const { return address_ != nullptr && local_ == address_; }
+  LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+  template <class T>
+  void Put(const T& value) {
+    std::memcpy(local_, &value, sizeof value);
+    WriteProcessMemory(process_, address_, &value, sizeof value, nullptr);
+  }
+  // What the program wrote there, or, where the message was carried over to
+  // it, what was written back here.
+  template <class T>
+  T Written() const {
+    T there{}, here{};
+    const T none{};
+    ReadProcessMemory(process_, address_, &there, sizeof there, nullptr);
+    std::memcpy(&here, local_, sizeof here);
+    return std::memcmp(&there, &none, sizeof there) != 0 ? there : here;
+  }
+
+ private:
+  HANDLE process_;
+  void* address_ = nullptr;
+  void* local_ = nullptr;
+};
+
 // The height of a line of text in a box: its formatting rectangle, which a
 // single-line box makes as high as a line of its font.
-int LineHeightOf(const Program& program, HWND box);
+int LineHeightOf(const Program& program, HWND box) {
+  SharedBlock rect(program.process.hProcess, sizeof(RECT));
+  if (!rect.Ready()) return -1;
+  rect.Put(RECT{});
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(box, EM_GETRECT, 0, rect.Address(), SMTO_ABORTIFHUNG, 5000, &ignored);
+  const RECT r = rect.Written<RECT>();
+  return r.bottom - r.top;
+}
 
 // The height of a line of the program's font (SimSun, 9 points) at `dpi`.
 int FontLineHeight(int dpi) {
@@ -327,55 +374,6 @@ void CheckLayout(const Program& program) {
   Check(SendMessageW(Item(program, Control::Option2), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
         "Option2 is not");
   Check(Results(program) == "       ", "the result boxes are empty");
-}
-
-// Memory at one address in both the program and this driver, holding the
-// same bytes in both. A message whose lParam points at memory reaches the
-// program from here as a bare address under Wine; this address is valid on
-// either side, whichever side reads it.
-class SharedBlock {
- public:
-  SharedBlock(HANDLE process, std::size_t size) : process_(process) {
-    address_ = VirtualAllocEx(process, nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    if (address_ != nullptr)
-      local_ = VirtualAlloc(address_, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-  }
-  ~SharedBlock() {
-    if (local_ != nullptr) VirtualFree(local_, 0, MEM_RELEASE);
-    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-  }
-  bool Ready() const { return address_ != nullptr && local_ == address_; }
-  LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-  template <class T>
-  void Put(const T& value) {
-    std::memcpy(local_, &value, sizeof value);
-    WriteProcessMemory(process_, address_, &value, sizeof value, nullptr);
-  }
-  // What the program wrote there, or, where the message was carried over to
-  // it, what was written back here.
-  template <class T>
-  T Written() const {
-    T there{}, here{};
-    const T none{};
-    ReadProcessMemory(process_, address_, &there, sizeof there, nullptr);
-    std::memcpy(&here, local_, sizeof here);
-    return std::memcmp(&there, &none, sizeof there) != 0 ? there : here;
-  }
-
- private:
-  HANDLE process_;
-  void* address_ = nullptr;
-  void* local_ = nullptr;
-};
-
-int LineHeightOf(const Program& program, HWND box) {
-  SharedBlock rect(program.process.hProcess, sizeof(RECT));
-  if (!rect.Ready()) return -1;
-  rect.Put(RECT{});
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(box, EM_GETRECT, 0, rect.Address(), SMTO_ABORTIFHUNG, 5000, &ignored);
-  const RECT r = rect.Written<RECT>();
-  return r.bottom - r.top;
 }
 
 // The program moved to monitors of 144 and 192 dpi and back to 96: at each
@@ -458,17 +456,22 @@ void CheckCalculate(const Program& program) {
   Press(program, Control::Option1);
 }
 
+// The accessible object itself, not one of its children.
+VARIANT Self() {
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  return self;
+}
+
 // What a screen reader hears for each control that takes the focus, asked
 // through Active Accessibility from this process, as NVDA and Narrator ask.
 void CheckScreenReaders(const Program& program) {
   // The text one of IAccessible's getters gives for the control itself.
   using Getter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
   const auto text = [](IAccessible* accessible, Getter get) {
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     BSTR value = nullptr;
-    const HRESULT hr = (accessible->*get)(self, &value);
+    const HRESULT hr = (accessible->*get)(Self(), &value);
     const std::string got = SUCCEEDED(hr) && value ? Utf8(std::wstring(value, SysStringLen(value)))
                                                    : "<error " + std::to_string(hr) + ">";
     SysFreeString(value);
@@ -492,11 +495,8 @@ void CheckScreenReaders(const Program& program) {
     if (box) {
       const std::string shown = text(accessible, &IAccessible::get_accValue);
       Check(shown == Box(program, spec->control), name + "'s value is its text", shown);
-      VARIANT self{};
-      self.vt = VT_I4;
-      self.lVal = CHILDID_SELF;
       VARIANT role{};
-      Check(SUCCEEDED(accessible->get_accRole(self, &role)) && role.vt == VT_I4 &&
+      Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
                 role.lVal == ROLE_SYSTEM_TEXT,
             name + " is an editable text");
     }
