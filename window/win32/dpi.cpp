@@ -1,14 +1,9 @@
 #include "window/win32/dpi.h"
 
+#include "window/win32/system_function.h"
+
 namespace duedate::win32 {
 namespace {
-
-template <class Function>
-Function User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return reinterpret_cast<Function>(
-      user32 != nullptr ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr);
-}
 
 int SystemDpi() {
   HDC screen = GetDC(nullptr);
@@ -21,14 +16,16 @@ int SystemDpi() {
 
 int DpiOf(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+  static const auto getDpiForWindow =
+      SystemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
   const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
   return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
 SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
   using AdjustForDpiFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = User32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
+  static const auto adjustForDpi = SystemFunction<AdjustForDpiFunction>(
+      L"user32.dll", "AdjustWindowRectExForDpi");
   RECT frame{0, 0, clientWidth, clientHeight};
   if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);

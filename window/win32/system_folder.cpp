@@ -1,6 +1,6 @@
 #include "window/win32/system_folder.h"
 
-#include <windows.h>
+#include "window/win32/system_function.h"
 
 namespace duedate::win32 {
 
@@ -21,10 +21,8 @@ void LoadDllsFromSystemFolderOnly() {
   // Looked up rather than imported, so that the program starts where it is missing.
   constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      kernel != nullptr ? reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))
-                        : nullptr);
+  const auto setDefault = SystemFunction<SetDefaultDllDirectoriesFunction>(
+      L"kernel32.dll", "SetDefaultDllDirectories");
   if (setDefault != nullptr) setDefault(kSearchSystem32);
 }
 

@@ -28,6 +28,7 @@
 #include "window/form1.h"
 #include "window/form_layout.h"
 #include "window/win32/system_folder.h"
+#include "window/win32/system_function.h"
 #include "window/win32/text.h"
 
 namespace {
@@ -590,8 +591,7 @@ std::wstring ImageOf(HANDLE process) {
 // with, read from its process parameters.
 std::wstring CommandLineOf(HANDLE process) {
   using Query = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  const auto query = win32::SystemFunction<Query>(L"ntdll.dll", "NtQueryInformationProcess");
   PROCESS_BASIC_INFORMATION basic{};
   PEB peb{};
   RTL_USER_PROCESS_PARAMETERS parameters{};
