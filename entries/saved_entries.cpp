@@ -1,106 +1,17 @@
 #include "entries/saved_entries.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <random>
 
 #include "calc/calendar.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-#endif
+#include "entries/file_system.h"
 
 namespace duedate {
 namespace fs = std::filesystem;
 
 namespace {
 
-// The C runtime's file calls, with the wide paths Windows needs and the
-// flush to disk that stdio itself does not offer.
-#ifdef _WIN32
-std::FILE* OpenFile(const fs::path& path, const char* mode) {
-  const std::wstring wide(mode, mode + std::char_traits<char>::length(mode));
-  return _wfopen(path.c_str(), wide.c_str());
-}
-bool SyncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
-void SyncDirectory(const fs::path&) {}  // NTFS journals the rename itself
-unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
-bool ProcessAlive(unsigned long pid) {
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
-  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return alive;
-}
-#else
-std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
-bool SyncFile(std::FILE* file) { return fsync(fileno(file)) == 0; }
-void SyncDirectory(const fs::path& dir) {
-  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;  // the rename stands; only its durability is not forced
-  fsync(fd);
-  close(fd);
-}
-unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
-bool ProcessAlive(unsigned long pid) {
-  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-#endif
-
-std::error_code LastError() { return {errno, std::generic_category()}; }
-
 EntriesFailure Unreadable(const fs::path& path, std::error_code error) {
   return {EntriesFailure::Unreadable, error, path};
-}
-
-// A name beside `file` that no other save, of this process or another, uses:
-// "time.txt.<process id>.<random>.tmp".
-fs::path TemporaryName(const fs::path& file) {
-  static unsigned counter = 0;
-  std::uint64_t seed =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  try {
-    seed ^= static_cast<std::uint64_t>(std::random_device{}()) << 32;
-  } catch (...) {
-    // No entropy source: the clock and the counter still tell saves apart.
-  }
-  std::mt19937_64 mix(seed + ++counter);
-  char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".%lu.%016llx.tmp", ProcessId(),
-                static_cast<unsigned long long>(mix()));
-  fs::path name = file;
-  name += suffix;
-  return name;
-}
-
-// Removes what saves killed part-way left beside `file`: temporary files of
-// processes that no longer run. A save in progress elsewhere is left alone.
-void RemoveAbandonedTemporaries(const fs::path& file) {
-  const std::string prefix = file.filename().string() + ".";
-  const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-  std::error_code error;
-  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - 4, 4, ".tmp") != 0) {
-      continue;
-    }
-    char* end_of_pid = nullptr;
-    const unsigned long pid = std::strtoul(name.c_str() + prefix.size(), &end_of_pid, 10);
-    if (end_of_pid == nullptr || *end_of_pid != '.' || pid == ProcessId() || ProcessAlive(pid))
-      continue;
-    std::error_code ignored;
-    fs::remove(it->path(), ignored);
-  }
 }
 
 // Takes bytes from the source one at a time and never more than the values
@@ -140,6 +51,24 @@ constexpr std::size_t kMaxValueLength = 4096;
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
 
+// A value as this program writes it: a decimal number with an optional
+// sign and point ("2011", "-3", "28.5", ".5", "5."), or nothing at all.
+bool IsNumberValue(const std::string& value) {
+  std::size_t at = 0;
+  if (at < value.size() && (value[at] == '+' || value[at] == '-')) ++at;
+  bool digits = false, point = false;
+  for (; at < value.size(); ++at) {
+    if (value[at] >= '0' && value[at] <= '9') {
+      digits = true;
+    } else if (value[at] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits || value.empty();
+}
+
 }  // namespace
 
 int MethodFlag(CalcMethod method) { return method == CalcMethod::FromConception ? 1 : 0; }
@@ -150,7 +79,7 @@ std::string EntriesFailure::Reason() const {
       return "nothing saved yet";
     case Incomplete:
       return "fewer than eight values";
-    case TooLong:
+    case NotEntries:
       return "not a file of saved entries";
     case Unreadable:
       break;
@@ -167,37 +96,8 @@ std::string EntriesFileText(const SavedEntries& e) {
 }
 
 Result<Done, EntriesFailure> SaveEntries(const fs::path& file, const SavedEntries& entries) {
-  const std::string text = EntriesFileText(entries);
-
-  // A file the user may not write (read-only, or a folder of that name) is
-  // not replaced, although the folder would allow the rename.
-  if (std::FILE* existing = OpenFile(file, "r+b")) {
-    std::fclose(existing);
-  } else if (errno != ENOENT) {
-    return Fail(Unreadable(file, LastError()));
-  }
-
-  const fs::path temporary = TemporaryName(file);
-
-  std::FILE* out = OpenFile(temporary, "wb");
-  if (out == nullptr) return Fail(Unreadable(file, LastError()));
-
-  std::error_code error;
-  if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0 ||
-      !SyncFile(out)) {
-    error = LastError();
-  }
-  if (std::fclose(out) != 0 && !error) error = LastError();
-  if (!error) fs::rename(temporary, file, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    if (!error.value()) error = std::make_error_code(std::errc::io_error);
-    return Fail(Unreadable(file, error));
-  }
-  const fs::path dir = file.parent_path();
-  SyncDirectory(dir.empty() ? fs::path(".") : dir);
-  RemoveAbandonedTemporaries(file);
+  const std::error_code error = ReplaceFileContent(file, EntriesFileText(entries));
+  if (error) return Fail(Unreadable(file, error));
   return Done{};
 }
 
@@ -206,68 +106,71 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
   std::string values[8];
   int count = 0;
   bool sawAnything = false;
-  bool tooLong = false;
+  bool foreign = false;  // something no save of ours leaves
 
   // A UTF-8 byte-order mark at the start is no part of the first value.
   int c = reader.Get();
   if (c == 0xEF) {
     const int b = reader.Get();
     const int d = (b == 0xBB) ? reader.Get() : ByteReader::kEnd;
-    if (b == 0xBB && d == 0xBF) {
-      sawAnything = true;
-      c = reader.Get();
-    } else {
-      // Not a mark: these bytes start a value, and no number starts so.
-      values[0] = "\xEF";
-      if (b >= 0) values[0] += static_cast<char>(b);
-      if (d >= 0) values[0] += static_cast<char>(d);
-      c = reader.Get();
-    }
+    if (b != 0xBB || d != 0xBF) return Fail(EntriesFailure{EntriesFailure::NotEntries, {}, {}});
+    sawAnything = true;
+    c = reader.Get();
   }
 
   bool atLineStart = true;  // blank lines between records are no values
-  while (count < 8) {
-    while (IsBlank(c) || (atLineStart && IsLineEnd(c) && values[count].empty())) {
+  while (count < 8 && !foreign) {
+    while (IsBlank(c) || (atLineStart && IsLineEnd(c))) {
       sawAnything = true;
       c = reader.Get();
     }
     if (c == ByteReader::kOverLimit) {
-      tooLong = true;
+      foreign = true;
       break;
     }
     if (c == ByteReader::kEnd) {
       // A comma just before the end leaves one empty value.
-      if (!atLineStart || !values[count].empty()) ++count;
+      if (!atLineStart) ++count;
       break;
     }
     sawAnything = true;
     std::string& value = values[count];
-    if (c == '"' && value.empty()) {
-      // Quoted: everything to the closing quote, commas included.
-      for (c = reader.Get(); c >= 0 && c != '"'; c = reader.Get()) {
-        if (value.size() < kMaxValueLength) value += static_cast<char>(c);
-      }
-      if (c == '"') c = reader.Get();
-      while (c >= 0 && c != ',' && !IsLineEnd(c)) c = reader.Get();
-    } else {
-      while (c >= 0 && c != ',' && !IsLineEnd(c)) {
-        if (value.size() >= kMaxValueLength) {
-          tooLong = true;
-          break;
-        }
+    if (c == '"') {
+      // Quoted: the number between the quotes, blanks around it allowed.
+      for (c = reader.Get(); c >= 0 && c != '"' && !foreign; c = reader.Get()) {
         value += static_cast<char>(c);
+        foreign = value.size() > kMaxValueLength;
+      }
+      if (c != '"') {
+        foreign = true;  // never closed
+      } else {
+        c = reader.Get();
+        while (IsBlank(c)) c = reader.Get();
+      }
+      while (!value.empty() && IsBlank(static_cast<unsigned char>(value.front()))) value.erase(0, 1);
+    } else {
+      while (c >= 0 && c != ',' && !IsLineEnd(c) && !foreign) {
+        value += static_cast<char>(c);
+        foreign = value.size() > kMaxValueLength;
         c = reader.Get();
       }
-      if (tooLong) break;
-      while (!value.empty() && IsBlank(static_cast<unsigned char>(value.back()))) value.pop_back();
     }
-    if (c == ByteReader::kOverLimit) {
-      tooLong = true;
+    while (!value.empty() && IsBlank(static_cast<unsigned char>(value.back()))) value.pop_back();
+    if (foreign || c == ByteReader::kOverLimit || (c >= 0 && c != ',' && !IsLineEnd(c)) ||
+        !IsNumberValue(value)) {
+      foreign = true;
       break;
     }
     ++count;
-    if (count == 8) break;  // nothing after the eighth value is read
     if (c == ByteReader::kEnd) break;
+    if (count == 8) {
+      // What may follow the last value: line ends, blanks, and the zero
+      // bytes a crash can leave at the end of a file. A ninth value, even
+      // an empty one, is not ours.
+      while (c == 0 || IsBlank(c) || IsLineEnd(c)) c = reader.Get();
+      foreign = c != ByteReader::kEnd && c != ByteReader::kOverLimit;
+      break;
+    }
     if (c == '\r') {
       const int next_byte = reader.Get();
       if (next_byte != '\n') reader.Unget(next_byte);
@@ -276,7 +179,7 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
     c = reader.Get();
   }
 
-  if (tooLong) return Fail(EntriesFailure{EntriesFailure::TooLong, {}, {}});
+  if (foreign) return Fail(EntriesFailure{EntriesFailure::NotEntries, {}, {}});
   if (!sawAnything && count == 0) return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, {}});
   if (count < 8) return Fail(EntriesFailure{EntriesFailure::Incomplete, {}, {}});
 
@@ -294,22 +197,16 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
   return entries;
 }
 
-Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
-  std::FILE* in = OpenFile(file, "rb");
-  if (in == nullptr) {
-    const std::error_code error = LastError();
-    if (error != std::errc::no_such_file_or_directory) return Fail(Unreadable(file, error));
-    // First start: leave an empty file, as the program always has.
-    std::FILE* created = OpenFile(file, "ab");
-    if (created == nullptr) return Fail(Unreadable(file, LastError()));
-    std::fclose(created);
-    return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
-  }
+Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
+  std::error_code openError;
+  std::FILE* in = OpenForReading(file, openError);
+  if (in == nullptr) return Fail(Unreadable(file, openError));
 
   const std::function<int()> next = [in] { return std::getc(in); };
   auto read = ReadEntries(next);
   const bool failed = std::ferror(in) != 0;
-  const std::error_code readError = failed ? LastError() : std::error_code{};
+  const std::error_code readError =
+      failed ? std::error_code(errno, std::generic_category()) : std::error_code{};
   std::fclose(in);
   if (failed) {
     return Fail(Unreadable(file, readError ? readError : std::make_error_code(std::errc::io_error)));
@@ -320,6 +217,18 @@ Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
     return Fail(std::move(failure));
   }
   return read;
+}
+
+Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
+  auto read = ReadEntriesFile(file);
+  if (read || read.error().kind != EntriesFailure::Unreadable ||
+      read.error().error != std::errc::no_such_file_or_directory) {
+    return read;
+  }
+  // First start: leave an empty file, as the program always has.
+  const std::error_code error = CreateEmptyFile(file);
+  if (error) return Fail(Unreadable(file, error));
+  return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
 }
 
 }  // namespace duedate

@@ -37,8 +37,8 @@ int MethodFlag(CalcMethod method);
 struct EntriesFailure {
   enum Kind {
     NothingSaved,  // the file is absent (it is then created empty) or empty
-    Incomplete,    // the file holds fewer than eight values
-    TooLong,       // a value runs on far longer than any entry (not our file)
+    Incomplete,    // the file holds fewer than eight values: a save cut short
+    NotEntries,    // the file holds something else: the user's own file
     Unreadable,    // the file could not be opened, created, read or written
   } kind;
   std::error_code error;  // the system's reason, for Unreadable
@@ -49,20 +49,34 @@ struct EntriesFailure {
 };
 
 // Writes the entries to `file`, replacing it whole: the two lines go to a
-// temporary file beside it, which is flushed to disk and then renamed over
-// `file`, so that a failure part-way leaves the previous file as it was.
+// temporary file beside it, which is flushed to disk and then takes the
+// file's place, so that a failure part-way leaves the previous file as it
+// was. The file keeps its permissions, its owner and its links (see
+// ReplaceFileContent). Whether `file` may be replaced at all is the
+// caller's question: this replaces whatever stands there.
 Result<Done, EntriesFailure> SaveEntries(const std::filesystem::path& file,
                                          const SavedEntries& entries);
 
-// The entries saved last. When `file` does not exist it is created empty and
-// NothingSaved is given; a file that cannot be read or holds fewer than
-// eight values is left untouched and gives its failure. The file is opened
-// for reading only, and no more of it is read than eight values need.
+// The entries saved last. When `file` does not exist it is created empty
+// (readable and writable by its owner only) and NothingSaved is given; a
+// file that cannot be read, holds fewer than eight values or holds anything
+// but saved entries is left untouched and gives its failure.
 Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& file);
+// The same without creating anything: what `file` holds now.
+Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path& file);
 
 // The reader behind LoadEntries, over any source of bytes: `next` gives the
-// next byte (0 to 255), or a negative number at the end. It asks for no byte
-// after the eighth value, and for no more than kMaxEntriesBytes in all.
+// next byte (0 to 255), or a negative number at the end. It asks for no
+// more than kMaxEntriesBytes in all.
+//
+// Saved entries are what this program writes and what a save cut short or
+// an editor leaves of it: values separated by commas and line ends (CR LF,
+// CR or LF; blank lines between them), each value a decimal number with an
+// optional sign and point, or empty, with blanks, tabs or double quotes
+// around it; a UTF-8 byte-order mark before the first; after the eighth
+// value nothing but blanks, line ends and zero bytes (what a crash leaves).
+// Anything else (words, Chinese text, a date such as 2026-11-02, more than
+// eight values) is someone else's file: NotEntries.
 Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next);
 inline constexpr std::size_t kMaxEntriesBytes = 64 * 1024;
 

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "entries/file_system.h"
+
 namespace duedate {
 
 namespace {
@@ -46,29 +48,47 @@ std::string DateFailureText(const DueDateFailure& failure) {
   return "由排卵受精日期算出的日期超出了可以计算的范围（公元1年～9999年）。\n请检查排卵受精日期。";
 }
 
-// The usual reasons a save fails, in words a user reads; the system's own
-// text follows in brackets.
 std::string ReasonText(const EntriesFailure& failure) {
-  const std::error_code& e = failure.error;
-  const char* reason = nullptr;
-  if (e == std::errc::permission_denied || e == std::errc::operation_not_permitted)
-    reason = "没有写入这个文件或文件夹的权限";
-  else if (e == std::errc::read_only_file_system)
-    reason = "磁盘是只读的";
-  else if (e == std::errc::no_space_on_device)
-    reason = "磁盘已满";
-  else if (e == std::errc::no_such_file_or_directory)
-    reason = "文件夹不存在";
-  else if (e == std::errc::is_a_directory)
-    reason = "已有一个同名的文件夹";
-  const std::string system = failure.Reason();
-  return reason ? std::string(reason) + "（" + system + "）" : system;
+  const char* reason = "保存时出错";
+  switch (ProblemOf(failure.error)) {
+    case FileProblem::InUse:
+      reason = "文件正被另一个程序（例如编辑器、同步软件或杀毒软件）使用，请关闭那个程序或稍等片刻";
+      break;
+    case FileProblem::Denied: reason = "没有写入这个文件或文件夹的权限"; break;
+    case FileProblem::ReadOnlyDisk: reason = "磁盘是只读的"; break;
+    case FileProblem::DiskFull: reason = "磁盘已满"; break;
+    case FileProblem::QuotaExceeded: reason = "超出了您在这个磁盘上的空间配额"; break;
+    case FileProblem::NoFolder: reason = "文件夹不存在"; break;
+    case FileProblem::IsFolder: reason = "已有一个同名的文件夹"; break;
+    case FileProblem::NotAFile: reason = "这个名字下不是普通文件"; break;
+    case FileProblem::InputOutput: reason = "读写磁盘或网络时出错"; break;
+    case FileProblem::NameTooLong: reason = "文件的路径太长"; break;
+    case FileProblem::TooManyOpen: reason = "系统或程序打开的文件太多"; break;
+    case FileProblem::TooLarge: reason = "系统不允许本程序写入这么大的文件"; break;
+    case FileProblem::Other: break;
+  }
+  return std::string(reason) + "（" + failure.Reason() + "）";
+}
+
+namespace {
+
+std::string FullPathText(const std::filesystem::path& path) {
+  std::error_code ignored;
+  const std::filesystem::path full = std::filesystem::absolute(path, ignored);
+  return PathText(full.empty() ? path : full);
+}
+
+}  // namespace
+
+std::string ReplaceQuestionText(const std::filesystem::path& file) {
+  return "文件：" + FullPathText(file) +
+         "\n这个文件里不是本程序保存的日期，可能是您自己的文件。\n"
+         "如果保存，它原有的内容将会丢失，无法恢复。\n\n"
+         "要用您输入的日期替换这个文件吗？\n（不替换时，程序不退出，文件保持原样。）";
 }
 
 std::string SaveFailureText(const EntriesFailure& failure) {
-  std::error_code ignored;
-  const std::filesystem::path full = std::filesystem::absolute(failure.path, ignored);
-  return "无法保存您输入的日期。\n文件：" + PathText(full.empty() ? failure.path : full) +
+  return "无法保存您输入的日期。\n文件：" + FullPathText(failure.path) +
          "\n原因：" + ReasonText(failure) +
          "\n\n程序没有退出，您输入的内容都还在。请解决问题后再按“退出”，或直接关闭窗口（不保存）。";
 }
@@ -147,6 +167,14 @@ void Form1::Exit() {
   SavedEntries e;
   for (const EntryField& field : kEntryFields) e.*field.text = view_.Text(field.box);
   e.method = SelectedMethod();
+
+  // A file of the user's own that happens to bear the name is replaced only
+  // when the user says so; saved entries, even damaged ones, are replaced.
+  const auto current = ReadEntriesFile(settings_.entriesFile);
+  if (!current && current.error().kind == EntriesFailure::NotEntries &&
+      !view_.Confirm(kMessageTitle, ReplaceQuestionText(settings_.entriesFile))) {
+    return;
+  }
 
   const auto saved = SaveEntries(settings_.entriesFile, e);
   if (!saved) {

@@ -32,6 +32,10 @@ class FormView {
   virtual void Select(Control option) = 0;
   // A modal message box owned by the window, with an OK button.
   virtual void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+  // A modal warning that asks whether to go on with something that cannot
+  // be undone. True only when the user chose to go on: the default answer
+  // (Enter, Esc, closing the box) is no.
+  virtual bool Confirm(const std::string& title, const std::string& question) = 0;
   // Opens `file` in the system's text editor without waiting for it.
   virtual OpenResult OpenInTextEditor(const std::filesystem::path& file) = 0;
   // Closes the window and ends the program at once.
@@ -60,6 +64,10 @@ std::string AboutText();
 std::string DateFailureText(const DueDateFailure& failure);
 // … and when the entries cannot be saved on leaving.
 std::string SaveFailureText(const EntriesFailure& failure);
+// … and what is asked before a file that holds no saved entries is replaced.
+std::string ReplaceQuestionText(const std::filesystem::path& file);
+// The reason a save failed, in Chinese, with the system's own text in brackets.
+std::string ReasonText(const EntriesFailure& failure);
 // … and when the instructions cannot be shown.
 std::string InstructionsFailureText(OpenResult result, const std::filesystem::path& file);
 
@@ -85,7 +93,10 @@ class Form1 {
   void Press(Control button);
 
   void Calculate();         // 计算
-  void Exit();              // 退出: save, then end; stays open when saving fails
+  // 退出: save, then end. The window stays open when saving fails, and when
+  // "time.txt" is a file of the user's own that the user would not have
+  // replaced.
+  void Exit();
   void ShowAbout();         // 关于
   void ShowInstructions();  // 说明
 

@@ -79,7 +79,7 @@ void MainWindow::Build() {
         button->setDefault(false);
         const Control control = spec.control;
         connect(button, &QPushButton::clicked, this, [this, control] {
-          if (!ended_) form_.Press(control);
+          if (!ended_) PressSafely(control);
         });
         widget = button;
         break;
@@ -120,6 +120,21 @@ void MainWindow::Build() {
 
 void MainWindow::Load() { form_.Load(); }
 
+void MainWindow::PressSafely(Control button) {
+  // Nothing a press meets may escape into Qt's event loop: the window stays,
+  // with everything typed in it.
+  try {
+    form_.Press(button);
+  } catch (const std::exception& error) {
+    ShowMessage(MessageIcon::Warning, kMessageTitle,
+                std::string("程序内部出错，这次操作没有完成。您输入的内容都还在。\n（") + error.what() +
+                    "）");
+  } catch (...) {
+    ShowMessage(MessageIcon::Warning, kMessageTitle,
+                "程序内部出错，这次操作没有完成。您输入的内容都还在。");
+  }
+}
+
 QWidget* MainWindow::Widget(Control control) const { return widgets_.at(control); }
 
 QLineEdit* MainWindow::Box(Control control) const {
@@ -148,6 +163,19 @@ void MainWindow::ShowMessage(MessageIcon icon, const std::string& title, const s
                   FromUtf8(title), shown, QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);
   box.exec();
+}
+
+bool MainWindow::Confirm(const std::string& title, const std::string& question) {
+  QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(question), QMessageBox::NoButton,
+                  this);
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* replace = box.addButton(QStringLiteral("替换文件"), QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(QStringLiteral("保留文件，不退出"), QMessageBox::RejectRole);
+  // Enter, Esc and the close box all keep the file.
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
+  box.exec();
+  return box.clickedButton() == replace;
 }
 
 OpenResult MainWindow::OpenInTextEditor(const std::filesystem::path& file) {

@@ -33,11 +33,14 @@ class MainWindow : public QWidget, public FormView {
   bool IsSelected(Control option) const override;
   void Select(Control option) override;
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  bool Confirm(const std::string& title, const std::string& question) override;
   OpenResult OpenInTextEditor(const std::filesystem::path& file) override;
   void EndProgram() override;
 
  private:
   void Build();
+  // Runs a button's action; an error it meets is shown, not thrown on.
+  void PressSafely(Control button);
   QLineEdit* Box(Control control) const;
   QAbstractButton* Button(Control control) const;
 

@@ -1,5 +1,6 @@
 // A window without a toolkit: the controls' texts and the selected option in
-// memory, and a record of every message, editor start and program end.
+// memory, and a record of every message, question, editor start and
+// program end.
 #pragma once
 
 #include <map>
@@ -29,6 +30,10 @@ class FakeView : public FormView {
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
     messages.push_back({icon, title, text});
   }
+  bool Confirm(const std::string& title, const std::string& question) override {
+    questions.push_back({MessageIcon::Warning, title, question});
+    return confirms;
+  }
   OpenResult OpenInTextEditor(const std::filesystem::path& file) override {
     opened.push_back(file);
     return openResult;
@@ -38,6 +43,8 @@ class FakeView : public FormView {
   std::map<Control, std::string> texts;
   Control selected = Control::Option1;
   std::vector<Message> messages;
+  std::vector<Message> questions;
+  bool confirms = false;  // the answer to every question: no, as Enter and Esc give
   std::vector<std::filesystem::path> opened;
   OpenResult openResult = OpenResult::Opened;
   int ended = 0;

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 
+#include "entries/file_system.h"
 #include "window/form1.h"
 #include "window/tests/fake_view.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace duedate {
 namespace {
@@ -198,6 +204,117 @@ TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {
   EXPECT_EQ(view_.Text(Control::Text1), "2011");
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(FileBytes(), "1999,1,1,30\r\n");
+}
+
+// What stands in "time.txt" at 退出, and whether the user is asked first.
+struct ExitOverCase {
+  const char* what;
+  std::string bytes;
+  bool asks;  // the file holds no saved entries: the user's own
+};
+void PrintTo(const ExitOverCase& c, std::ostream* os) { *os << c.what; }
+
+class Form1ExitOver : public Form1Test, public testing::WithParamInterface<ExitOverCase> {};
+
+TEST_P(Form1ExitOver, ReplacesSavedEntriesButAsksBeforeReplacingTheUsersOwnFile) {
+  const ExitOverCase& c = GetParam();
+  std::ofstream(dir_ / kEntriesFileName, std::ios::binary) << c.bytes;
+  Form1 form(view_, Settings());
+  form.Load();
+  if (c.asks) {
+    // At start the user's file leaves the initial entries in place.
+    EXPECT_EQ(view_.Text(Control::Text2), "04");
+    EXPECT_EQ(view_.Text(Control::Text13), "05");
+  }
+  view_.SetText(Control::Text1, "2026");
+
+  // The default answer: nothing replaced, nothing lost, the window stays.
+  form.Press(Control::Command1);
+  if (!c.asks) {
+    EXPECT_TRUE(view_.questions.empty());
+    EXPECT_EQ(view_.ended, 1);
+    EXPECT_EQ(FileBytes().substr(0, 5), "2026,");
+    return;
+  }
+  ASSERT_EQ(view_.questions.size(), 1u);
+  const std::string& question = view_.questions[0].text;
+  EXPECT_NE(question.find(PathText(fs::absolute(dir_ / kEntriesFileName))), std::string::npos) << question;
+  EXPECT_NE(question.find("原有的内容将会丢失"), std::string::npos) << question;
+  EXPECT_EQ(view_.questions[0].title, kMessageTitle);
+  EXPECT_EQ(view_.ended, 0);
+  EXPECT_EQ(FileBytes(), c.bytes);
+  EXPECT_EQ(view_.Text(Control::Text1), "2026");
+  EXPECT_TRUE(view_.messages.empty());
+
+  // Only an explicit yes replaces it.
+  view_.confirms = true;
+  form.Press(Control::Command1);
+  EXPECT_EQ(view_.questions.size(), 2u);
+  EXPECT_EQ(view_.ended, 1);
+  EXPECT_EQ(FileBytes(), "2026,4,27,28\r\n2011,5,15,0\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Form1ExitOver,
+    testing::Values(
+        ExitOverCase{"notes", "Remember: scan on the 12th.\nAsk about iron.\n", true},
+        ExitOverCase{"a timesheet", "date,hours\r\n2026-11-02,7.5\r\n2026-11-03,8\r\n", true},
+        ExitOverCase{"a short shopping list", "牛奶\n鸡蛋\n", true},
+        ExitOverCase{"eight numbers, then words", "0,0,0,0\r\n0,0,0,0\r\nnotes\r\n", true},
+        ExitOverCase{"saved entries", "2000,1,1,30\r\n2000,1,15,1\r\n", false},
+        ExitOverCase{"a save cut short", "2000,1,1,30\r\n20", false},
+        ExitOverCase{"an empty file", "", false}));
+
+TEST_F(Form1Test, ExitWithoutAFileSavesWithoutAsking) {
+  Form1 form(view_, Settings());
+  form.Exit();
+  EXPECT_TRUE(view_.questions.empty());
+  EXPECT_EQ(view_.ended, 1);
+  EXPECT_EQ(FileBytes(), "2011,4,27,28\r\n2011,5,15,0\r\n");
+}
+
+// The reason a save failed, for each error a save can meet: Chinese first,
+// the system's own text in brackets.
+TEST(SaveReason, IsChineseWithTheSystemsTextInBrackets) {
+  const struct {
+    std::error_code error;
+    const char* reason;
+  } cases[] = {
+      {std::make_error_code(std::errc::permission_denied), "没有写入这个文件或文件夹的权限"},
+      {std::make_error_code(std::errc::read_only_file_system), "磁盘是只读的"},
+      {std::make_error_code(std::errc::no_space_on_device), "磁盘已满"},
+      {std::make_error_code(std::errc::io_error), "读写磁盘或网络时出错"},
+      {std::make_error_code(std::errc::filename_too_long), "文件的路径太长"},
+      {std::make_error_code(std::errc::too_many_files_open), "打开的文件太多"},
+      {std::make_error_code(std::errc::too_many_files_open_in_system), "打开的文件太多"},
+      {std::make_error_code(std::errc::text_file_busy), "正被另一个程序"},
+      {std::make_error_code(std::errc::is_a_directory), "已有一个同名的文件夹"},
+      {std::make_error_code(std::errc::no_such_file_or_directory), "文件夹不存在"},
+      {std::make_error_code(std::errc::file_too_large), "这么大的文件"},
+#ifdef EDQUOT
+      {std::error_code(EDQUOT, std::generic_category()), "配额"},
+#endif
+#ifdef _WIN32
+      // Told apart by the Windows error: a file held open is no denial.
+      {std::error_code(ERROR_SHARING_VIOLATION, WindowsErrors()), "正被另一个程序"},
+      {std::error_code(ERROR_LOCK_VIOLATION, WindowsErrors()), "正被另一个程序"},
+      {std::error_code(ERROR_ACCESS_DENIED, WindowsErrors()), "没有写入这个文件或文件夹的权限"},
+      {std::error_code(ERROR_DISK_QUOTA_EXCEEDED, WindowsErrors()), "配额"},
+      {std::error_code(ERROR_HANDLE_DISK_FULL, WindowsErrors()), "磁盘已满"},
+      {std::error_code(ERROR_WRITE_PROTECT, WindowsErrors()), "磁盘是只读的"},
+      {std::error_code(ERROR_PATH_NOT_FOUND, WindowsErrors()), "文件夹不存在"},
+      {std::error_code(ERROR_FILENAME_EXCED_RANGE, WindowsErrors()), "文件的路径太长"},
+      {std::error_code(ERROR_TOO_MANY_OPEN_FILES, WindowsErrors()), "打开的文件太多"},
+      {std::error_code(ERROR_CRC, WindowsErrors()), "读写磁盘或网络时出错"},
+#endif
+      {std::make_error_code(std::errc::connection_reset), "保存时出错"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = ReasonText(EntriesFailure{EntriesFailure::Unreadable, c.error, "time.txt"});
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    EXPECT_NE(text.find("（" + c.error.message() + "）"), std::string::npos) << text;
+    EXPECT_EQ(text.find("权限") != std::string::npos, c.error == std::errc::permission_denied) << text;
+  }
 }
 
 TEST_F(Form1Test, AboutShowsTheNoticeAndChangesNothing) {

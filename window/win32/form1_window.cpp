@@ -95,6 +95,13 @@ void Form1Window::ShowMessage(MessageIcon icon, const std::string& title, const 
   MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), style);
 }
 
+bool Form1Window::Confirm(const std::string& title, const std::string& question) {
+  // OK and Cancel, with Cancel the default: Enter, Esc and the close box
+  // all answer no, which a box of Yes and No could not offer for Esc.
+  return MessageBoxW(hwnd_, Wide(question).c_str(), Wide(title).c_str(),
+                     MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+}
+
 OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {
   // The system's Notepad, maximised, with the usual command line; when the
   // file is missing Notepad says so itself. Named in full, so that no

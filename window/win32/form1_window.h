@@ -30,6 +30,7 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   bool IsSelected(Control option) const override;
   void Select(Control option) override;
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
+  bool Confirm(const std::string& title, const std::string& question) override;
   OpenResult OpenInTextEditor(const std::filesystem::path& file) override;
   void EndProgram() override;
 

@@ -1,0 +1,60 @@
+// The file operations behind the saved entries, one version for POSIX
+// systems and one for Windows: opening the file to read it, creating it
+// empty, and replacing it whole while keeping what the user set on it.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace duedate {
+
+// Opens a regular file for reading, or gives why not in `error`. Whatever
+// else stands under the name (a folder, a pipe, a device) is not opened
+// for reading: waiting on a pipe would hang the program.
+std::FILE* OpenForReading(const std::filesystem::path& file, std::error_code& error);
+
+// Creates `file` empty, readable and writable by its owner only; a file
+// already there is left as it is.
+std::error_code CreateEmptyFile(const std::filesystem::path& file);
+
+// Puts `bytes` in place of the content of `file`, or creates it, so that at
+// every moment the file holds either its old or its new content:
+//   - the bytes go to a temporary file beside the file, flushed to disk,
+//     which then takes the file's place;
+//   - a symbolic link stays a link, and its target takes the bytes;
+//   - the file keeps its permission bits and owner (POSIX), or its
+//     attributes and security (Windows); one created anew is private to
+//     its owner;
+//   - a file the user may not write, or one held by another program, is
+//     not replaced; a program that holds the file only briefly (a virus
+//     scanner) is waited for about a second.
+// Temporary files that saves killed part-way left beside the file are
+// removed afterwards.
+std::error_code ReplaceFileContent(const std::filesystem::path& file, const std::string& bytes);
+
+// What went wrong, in the terms a user is told.
+enum class FileProblem {
+  Other,
+  InUse,         // another program holds the file
+  Denied,        // no permission
+  ReadOnlyDisk,
+  DiskFull,
+  QuotaExceeded,
+  NoFolder,
+  IsFolder,      // a folder stands under the file's name
+  NotAFile,      // a pipe, a device or the like stands there
+  InputOutput,   // the disk or the network failed
+  NameTooLong,
+  TooManyOpen,   // the system or the program has too many files open
+  TooLarge,      // the system limits the size of files this program writes
+};
+FileProblem ProblemOf(const std::error_code& error);
+
+#ifdef _WIN32
+// Windows' own error numbers (GetLastError), which the operations above give.
+const std::error_category& WindowsErrors();
+#endif
+
+}  // namespace duedate
