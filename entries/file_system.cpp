@@ -10,6 +10,9 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L  // not in every version of the headers
+#endif
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -219,7 +222,11 @@ std::error_code CreateEmptyFile(const fs::path& file) {
   return {};
 }
 
-std::error_code ReplaceFileContent(const fs::path& file, const std::string& bytes) {
+std::error_code ReplaceFileContent(const fs::path& name, const std::string& bytes) {
+  // ReplaceFileW wants to know the folder: a bare "time.txt" is named in full.
+  std::error_code ignored;
+  const fs::path absolute = fs::absolute(name, ignored);
+  const fs::path& file = absolute.empty() ? name : absolute;
   const DWORD attributes = GetFileAttributesW(file.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) return LastError();
@@ -248,7 +255,11 @@ std::error_code ReplaceFileContent(const fs::path& file, const std::string& byte
   bool keepTemporary = false;
   if (!error && exists) {
     // ReplaceFileW gives the new content the old file's attributes (hidden,
-    // say), security and streams.
+    // say), security and streams. Not every implementation of it carries
+    // the attributes over, so the new file has them from the start.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((attributes & kKept) != 0) SetFileAttributesW(temporary.c_str(), attributes & kKept);
     error = Patiently([&] {
       return ReplaceFileW(file.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                           nullptr, nullptr)

@@ -13,6 +13,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L  // not in every version of the headers
+#endif
 #endif
 
 namespace duedate {
@@ -192,9 +195,9 @@ TEST_F(Form1Test, AFailedSaveKeepsTheWindowOpenAndSaysWhereAndWhy) {
   const std::string& text = view_.messages[0].text;
   EXPECT_NE(text.find("无法保存"), std::string::npos);
   EXPECT_NE(text.find(PathText(settings.entriesFile)), std::string::npos) << text;
-  EXPECT_NE(text.find("原因：文件夹不存在（" +
-                      std::make_error_code(std::errc::no_such_file_or_directory).message() + "）"),
-            std::string::npos) << text;
+  // The system's own text follows in brackets: its C library's, or Windows'.
+  EXPECT_NE(text.find("原因：文件夹不存在（"), std::string::npos) << text;
+  EXPECT_EQ(text.find("（）"), std::string::npos) << text;
 }
 
 TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {

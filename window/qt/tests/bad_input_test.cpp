@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <algorithm>
 #include <iterator>
+#include <stdexcept>
 #include <QtTest>
 
 #include "window/qt/tests/window_test_support.h"
@@ -161,6 +162,23 @@ class BadInputTest : public QObject {
     window.Select(Control::Option2);
     Try(window, Control::Text14, TextOf(window, Control::Text14));
     QCOMPARE(FileBytes(dir.filePath("time.txt")), bytes);  // left as it was
+  }
+
+  // Whatever a press meets, Qt's event loop never sees an exception: the
+  // user is told, and the window keeps what it holds.
+  void anErrorInsideAPressIsShownNotThrown() {
+    QTemporaryDir dir;
+    FormSettings settings = SettingsIn(dir, kToday);
+    settings.today = []() -> CalendarDate { throw std::runtime_error("the clock failed"); };
+    MainWindow window(std::move(settings));
+    window.show();
+    window.SetText(Control::Text1, "2012");
+    const CaughtMessage said = AnswerMessageBox([&] { Click(window, Control::Command4); });
+    QVERIFY(said.seen);
+    QCOMPARE(said.icon, QMessageBox::Warning);
+    QVERIFY2(said.text.contains(QStringLiteral("程序内部出错")), qPrintable(said.text));
+    QVERIFY(window.isVisible());
+    QCOMPARE(TextOf(window, Control::Text1), QStringLiteral("2012"));
   }
 };
 

@@ -1,5 +1,6 @@
 // 退出 saves and ends; the close box ends without saving; a failed save
-// keeps the window open.
+// keeps the window open, and so does a file of the user's own that the user
+// would not have replaced.
 #include <QCloseEvent>
 #include <QtTest>
 
@@ -64,6 +65,58 @@ class ExitTest : public QObject {
     MainWindow window(SettingsIn(dir));
     window.Load();
     QCOMPARE(TextOf(window, Control::Text1), QStringLiteral("2020"));
+  }
+
+  // A "time.txt" of the user's own: the window starts with its initial
+  // entries, and 退出 asks before the file is replaced.
+  void aFileOfTheUsersOwnIsReplacedOnlyWhenTheUserSaysSo_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("Enter") << "Enter" << false;
+    QTest::newRow("Esc") << "Esc" << false;
+    QTest::newRow("the close box") << "close" << false;
+    QTest::newRow("替换文件") << "replace" << true;
+  }
+  void aFileOfTheUsersOwnIsReplacedOnlyWhenTheUserSaysSo() {
+    QFETCH(QString, answer);
+    QFETCH(bool, replaced);
+    QTemporaryDir dir;
+    const QByteArray notes("产检：11月12日 B超\r\n记得带医保卡\r\n");
+    QVERIFY(WriteFile(dir.filePath("time.txt"), notes));
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(TextOf(window, Control::Text2), QStringLiteral("04"));
+    window.SetText(Control::Text1, "2026");
+
+    QString buttons;
+    const CaughtMessage asked = AnswerMessageBox(
+        [&] { QTest::mouseClick(window.Widget(Control::Command1), Qt::LeftButton); },
+        [&](QMessageBox* box) {
+          for (QAbstractButton* button : box->buttons()) buttons += button->text() + QLatin1Char('|');
+          if (answer == QLatin1String("Enter")) QTest::keyClick(box, Qt::Key_Return);
+          if (answer == QLatin1String("Esc")) QTest::keyClick(box, Qt::Key_Escape);
+          if (answer == QLatin1String("close")) box->close();
+          if (answer == QLatin1String("replace")) {
+            for (QAbstractButton* button : box->buttons())
+              if (button->text() == QStringLiteral("替换文件")) button->click();
+          }
+        });
+    QVERIFY(asked.seen);
+    QCOMPARE(asked.icon, QMessageBox::Warning);
+    QVERIFY2(asked.text.contains(QFileInfo(dir.filePath("time.txt")).absoluteFilePath()),
+             qPrintable(asked.text));
+    QVERIFY2(asked.text.contains(QStringLiteral("丢失")), qPrintable(asked.text));
+    QVERIFY2(buttons.contains(QStringLiteral("替换文件")), qPrintable(buttons));
+    QCOMPARE(window.Ended(), replaced);
+    if (replaced) {
+      QCOMPARE(FileBytes(dir.filePath("time.txt")), QByteArray("2026,4,27,28\r\n2011,5,15,0\r\n"));
+    } else {
+      QCOMPARE(FileBytes(dir.filePath("time.txt")), notes);
+      QVERIFY(window.isVisible());
+      QCOMPARE(TextOf(window, Control::Text1), QStringLiteral("2026"));
+    }
   }
 
   void aFailedSaveSaysWhyAndKeepsTheWindowOpen() {

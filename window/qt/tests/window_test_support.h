@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "window/qt/main_window.h"
@@ -67,10 +68,13 @@ struct CaughtMessage {
   QWidget* parent = nullptr;
 };
 
-// Runs `action`, answers the first message box it opens with OK, and tells
-// what the box said.
+// Runs `action`, answers the first message box it opens with `answer` (OK
+// unless told otherwise), and tells what the box said.
 template <class Action>
-CaughtMessage AnswerMessageBox(Action action) {
+CaughtMessage AnswerMessageBox(Action action,
+                               std::function<void(QMessageBox*)> answer = [](QMessageBox* box) {
+                                 box->button(QMessageBox::Ok)->click();
+                               }) {
   CaughtMessage caught;
   QTimer timer;
   timer.setInterval(5);
@@ -79,7 +83,7 @@ CaughtMessage AnswerMessageBox(Action action) {
     if (!box || caught.seen) return;
     caught = {true, box->windowTitle(), box->text(), box->icon(), box->isModal(),
               box->parentWidget()};
-    box->button(QMessageBox::Ok)->click();
+    answer(box);
   });
   timer.start();
   action();

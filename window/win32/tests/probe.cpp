@@ -650,6 +650,131 @@ void CheckNotepad(const Program& program) {
   Check(program.Running(), "the program goes on while Notepad runs");
 }
 
+// ---------------------------------------------------------------------------
+// Saving over what the user owns.
+
+// Presses 退出 and gives the question or message box it opens, if any.
+HWND PressExit(const Program& program) {
+  Press(program, Control::Command1);
+  return WaitForMessageBox(program, kMessageTitle, 5000);
+}
+
+// A "time.txt" of the user's own: the initial entries stay at start, and
+// 退出 asks, with Cancel the default, before the file is replaced.
+void CheckUsersOwnFile(const fs::path& work) {
+  const fs::path folder = work / "own";
+  fs::create_directories(folder);
+  const fs::path file = folder / "time.txt";
+  const std::string notes = "产检：11月12日 B超\r\n记得带医保卡\r\n";
+  std::ofstream(file, std::ios::binary) << notes;
+  Program program;
+  if (!Start(program, folder.wstring())) return;
+  Check(Box(program, Control::Text2) == "04", "a file of the user's own leaves the initial entries");
+  Type(program, Control::Text1, "2026");
+
+  HWND box = PressExit(program);
+  if (Check(box != nullptr, "退出 over the user's own file asks first")) {
+    const std::string text = MessageOf(box);
+    Check(text.find(Utf8(file.wstring())) != std::string::npos && text.find("丢失") != std::string::npos,
+          "the question names the file and says its content would be lost", text);
+    // Enter, as a user presses it, where the box put the focus: on the
+    // default button.
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &focus);
+    Check(focus.hwndFocus != nullptr && GetDlgCtrlID(focus.hwndFocus) == IDCANCEL,
+          "keeping the file is the default");
+    if (focus.hwndFocus != nullptr) {
+      PostMessageW(focus.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
+      PostMessageW(focus.hwndFocus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+    }
+    Check(WaitFor([&] { return !IsWindow(box); }, 5000), "Enter closes the question");
+  }
+  Sleep(200);
+  Check(program.Running() && FileBytes(file) == notes && Box(program, Control::Text1) == "2026",
+        "answered with Enter, the file stays byte for byte and the window with what was typed");
+
+  box = PressExit(program);
+  if (Check(box != nullptr, "退出 asks again")) {
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);  // Esc and the close box send this
+    WaitFor([&] { return !IsWindow(box); }, 5000);
+  }
+  Sleep(200);
+  Check(program.Running() && FileBytes(file) == notes, "answered with Esc, nothing is replaced");
+
+  box = PressExit(program);
+  if (box != nullptr) Answer(box);  // OK: replace it
+  Check(program.WaitForExit(), "an explicit OK saves and ends the program");
+  Check(FileBytes(file) == "2026,4,27,28\r\n2011,5,15,0\r\n", "only then is the file replaced",
+        FileBytes(file));
+}
+
+// Another program holds "time.txt" open without sharing writes: the save
+// says so in Chinese, names no permission problem, and changes nothing.
+void CheckFileHeldOpen(const fs::path& work) {
+  const fs::path folder = work / "held";
+  fs::create_directories(folder);
+  const fs::path file = folder / "time.txt";
+  const std::string saved = "2000,1,1,30\r\n2000,1,15,1\r\n";
+  std::ofstream(file, std::ios::binary) << saved;
+  Program program;
+  if (!Start(program, folder.wstring())) return;
+  HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!Check(held != INVALID_HANDLE_VALUE, "another process holds time.txt open")) return;
+  Type(program, Control::Text1, "1999");
+  const DWORD pressed = GetTickCount();
+  HWND box = PressExit(program);
+  if (Check(box != nullptr, "a save over a file held open is reported")) {
+    const std::string text = MessageOf(box);
+    Check(text.find("正被另一个程序") != std::string::npos && text.find("权限") == std::string::npos,
+          "the message says the file is in use, not that permission is missing", text);
+    Check(GetTickCount() - pressed >= 900, "the program waited about a second before it said so",
+          std::to_string(GetTickCount() - pressed) + " ms");
+    Answer(box);
+  }
+  Sleep(200);
+  Check(program.Running() && Box(program, Control::Text1) == "1999", "the window stays, with what was typed");
+  CloseHandle(held);
+  Check(FileBytes(file) == saved, "the file is unchanged", FileBytes(file));
+  std::size_t strays = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) strays += entry.path().filename() != "time.txt";
+  Check(strays == 0, "no temporary file is left beside it");
+
+  // Let go of it, and the next 退出 saves.
+  Press(program, Control::Command1);
+  Check(program.WaitForExit(), "once the file is free, 退出 saves and ends");
+  Check(FileBytes(file).rfind("1999,", 0) == 0, "and the file holds the entries", FileBytes(file));
+}
+
+// A hidden "time.txt" stays hidden after a save.
+void CheckHiddenFile(const fs::path& work) {
+  const fs::path folder = work / "hidden";
+  fs::create_directories(folder);
+  const fs::path file = folder / "time.txt";
+  std::ofstream(file, std::ios::binary) << "2000,1,1,30\r\n2000,1,15,1\r\n";
+  if (!Check(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN) != FALSE &&
+                 (GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0,
+             "time.txt is hidden")) {
+    return;
+  }
+  Program program;
+  if (!Start(program, folder.wstring())) return;
+  Check(Box(program, Control::Text1) == "2000", "a hidden time.txt loads");
+  Type(program, Control::Text1, "1999");
+  HWND box = PressExit(program);
+  if (box != nullptr) {
+    Check(false, "a hidden file saves without a message", MessageOf(box));
+    Answer(box);
+    PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  Check(program.WaitForExit(), "退出 ends the program");
+  Check(FileBytes(file).rfind("1999,", 0) == 0, "the hidden file holds the entries", FileBytes(file));
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  Check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0,
+        "and it is still hidden", std::to_string(attributes));
+}
+
 void Screenshot(const Program& program, const fs::path& file) {
   SetForegroundWindow(program.form);
   RedrawWindow(program.form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -767,6 +892,10 @@ int wmain(int argc, wchar_t** argv) {
       program.WaitForExit();
     }
   }
+
+  CheckUsersOwnFile(work);
+  CheckFileHeldOpen(work);
+  CheckHiddenFile(work);
 
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
