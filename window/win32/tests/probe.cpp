@@ -659,16 +659,22 @@ HWND PressExit(const Program& program) {
   return WaitForMessageBox(program, kMessageTitle, 5000);
 }
 
+// A working folder of its own under `work` whose "time.txt" holds `bytes`;
+// gives the file.
+fs::path FolderWithEntriesFile(const fs::path& work, const char* name, const std::string& bytes) {
+  const fs::path folder = work / name;
+  fs::create_directories(folder);
+  std::ofstream(folder / "time.txt", std::ios::binary) << bytes;
+  return folder / "time.txt";
+}
+
 // A "time.txt" of the user's own: the initial entries stay at start, and
 // 退出 asks, with Cancel the default, before the file is replaced.
 void CheckUsersOwnFile(const fs::path& work) {
-  const fs::path folder = work / "own";
-  fs::create_directories(folder);
-  const fs::path file = folder / "time.txt";
   const std::string notes = "产检：11月12日 B超\r\n记得带医保卡\r\n";
-  std::ofstream(file, std::ios::binary) << notes;
+  const fs::path file = FolderWithEntriesFile(work, "own", notes);
   Program program;
-  if (!Start(program, folder.wstring())) return;
+  if (!Start(program, file.parent_path().wstring())) return;
   Check(Box(program, Control::Text2) == "04", "a file of the user's own leaves the initial entries");
   Type(program, Control::Text1, "2026");
 
@@ -712,11 +718,9 @@ void CheckUsersOwnFile(const fs::path& work) {
 // Another program holds "time.txt" open without sharing writes: the save
 // says so in Chinese, names no permission problem, and changes nothing.
 void CheckFileHeldOpen(const fs::path& work) {
-  const fs::path folder = work / "held";
-  fs::create_directories(folder);
-  const fs::path file = folder / "time.txt";
   const std::string saved = "2000,1,1,30\r\n2000,1,15,1\r\n";
-  std::ofstream(file, std::ios::binary) << saved;
+  const fs::path file = FolderWithEntriesFile(work, "held", saved);
+  const fs::path folder = file.parent_path();
   Program program;
   if (!Start(program, folder.wstring())) return;
   HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -749,17 +753,14 @@ void CheckFileHeldOpen(const fs::path& work) {
 
 // A hidden "time.txt" stays hidden after a save.
 void CheckHiddenFile(const fs::path& work) {
-  const fs::path folder = work / "hidden";
-  fs::create_directories(folder);
-  const fs::path file = folder / "time.txt";
-  std::ofstream(file, std::ios::binary) << "2000,1,1,30\r\n2000,1,15,1\r\n";
+  const fs::path file = FolderWithEntriesFile(work, "hidden", "2000,1,1,30\r\n2000,1,15,1\r\n");
   if (!Check(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN) != FALSE &&
                  (GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0,
              "time.txt is hidden")) {
     return;
   }
   Program program;
-  if (!Start(program, folder.wstring())) return;
+  if (!Start(program, file.parent_path().wstring())) return;
   Check(Box(program, Control::Text1) == "2000", "a hidden time.txt loads");
   Type(program, Control::Text1, "1999");
   HWND box = PressExit(program);
