@@ -11,10 +11,10 @@ namespace {
 
 // The options of every Qt program that QApplication reads itself; they take
 // no part in the usage, which says only that they are accepted.
-const char* const kQtOptionsWithValue[] = {"platform", "platformpluginpath", "platformtheme",
-                                           "plugin", "qwindowgeometry", "qwindowicon",
-                                           "qwindowtitle", "session", "display", "geometry",
-                                           "style", "stylesheet"};
+const char* const kQtOptionsWithValue[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
 const char* const kQtFlags[] = {"reverse", "widgetcount"};
 
 QString Usage(const QCommandLineParser& parser) {

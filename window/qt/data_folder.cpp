@@ -51,7 +51,8 @@ QString DataFolder() {
 }
 
 QString EnterDataFolder(const QString& folder) {
-  const QByteArray path = QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+  const QByteArray path =
+      QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
   int error = MakeFolders(path);
   if (error == 0 && ::chdir(path.constData()) != 0) error = errno;
   if (error == 0) return {};

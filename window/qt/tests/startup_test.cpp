@@ -15,7 +15,8 @@ namespace {
 
 int ModeOf(const QString& path) {
   struct stat status {};
-  return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+  if (::stat(QFile::encodeName(path).constData(), &status) != 0) return -1;
+  return static_cast<int>(status.st_mode & 07777);
 }
 
 // Sets an environment variable for one test; unset when `value` is null.
@@ -47,7 +48,7 @@ class StartupTest : public QObject {
   void cleanup() {
     QDir::setCurrent(workingDir_);
     qputenv("HOME", home_);
-    if (dataHome_.isNull()) qunsetenv("XDG_DATA_HOME"); else qputenv("XDG_DATA_HOME", dataHome_);
+    SetVariable("XDG_DATA_HOME", dataHome_.isNull() ? QString() : QString::fromLocal8Bit(dataHome_));
   }
 
   void commandLine_data() {
@@ -62,12 +63,13 @@ class StartupTest : public QObject {
     const QStringList none;
     QTest::newRow("nothing") << QStringList{} << true << false << 0 << none;
     QTest::newRow("data folder") << QStringList{"--data-folder"} << true << true << 0 << none;
-    QTest::newRow("Qt's own options") << QStringList{"-platform", "xcb", "--data-folder", "-style=Fusion",
-                                                     "-reverse", "--qwindowtitle", "x"}
-                                      << true << true << 0 << none;
+    QTest::newRow("Qt's own options")
+        << QStringList{"-platform", "xcb", "--data-folder", "-style=Fusion", "-reverse", "--qwindowtitle", "x"}
+        << true << true << 0 << none;
     QTest::newRow("--help") << QStringList{"--help"} << false << false << 0 << help;
     QTest::newRow("-h") << QStringList{"-h"} << false << false << 0 << help;
-    QTest::newRow("help before anything") << QStringList{"--data-folder", "--help"} << false << false << 0 << help;
+    QTest::newRow("help before anything")
+        << QStringList{"--data-folder", "--help"} << false << false << 0 << help;
     QTest::newRow("--version") << QStringList{"--version"} << false << false << 0
                                << QStringList{"Tavoren预产期计算器 1.0.0.0\n"};
     QTest::newRow("-v") << QStringList{"-v"} << false << false << 0 << QStringList{"1.0.0.0"};
@@ -136,11 +138,12 @@ class StartupTest : public QObject {
     const QString folder = dir.filePath(QStringLiteral("yuchanqi"));
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0750) == 0);
-    QVERIFY(WriteFile(QDir(folder).filePath(QStringLiteral("time.txt")), "2020,12,1,30.5\r\n2021,1,2,1\r\n"));
+    const QByteArray entries = "2020,12,1,30.5\r\n2021,1,2,1\r\n";
+    QVERIFY(WriteFile(QDir(folder).filePath(QStringLiteral("time.txt")), entries));
     QCOMPARE(EnterDataFolder(folder), QString());
     QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
     QCOMPARE(ModeOf(folder), 0750);
-    QCOMPARE(FileBytes(QStringLiteral("time.txt")), QByteArray("2020,12,1,30.5\r\n2021,1,2,1\r\n"));
+    QCOMPARE(FileBytes(QStringLiteral("time.txt")), entries);
   }
 
   void aDataFolderThatCannotBeMadeIsExplainedAndTheWorkingFolderStays_data() {
@@ -157,8 +160,10 @@ class StartupTest : public QObject {
     QVERIFY(QDir::setCurrent(working.path()));
     const QString path = dir.filePath(folder);
     const QString said = EnterDataFolder(path);
-    QVERIFY(said.startsWith(QStringLiteral("无法使用保存输入的文件夹：\n") + path + QLatin1Char('\n')));
-    QVERIFY2(said.contains(QStringLiteral("原因：路径上已有一个同名的文件，不是文件夹（")), qPrintable(said));
+    QVERIFY2(said.startsWith(QStringLiteral("无法使用保存输入的文件夹：\n") + path + QLatin1Char('\n')),
+             qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("原因：路径上已有一个同名的文件，不是文件夹（")),
+             qPrintable(said));
     QVERIFY2(said.contains(QDir(working.path()).filePath(QStringLiteral("time.txt"))), qPrintable(said));
     QCOMPARE(QDir::currentPath(), QDir(working.path()).canonicalPath());
     QCOMPARE(FileBytes(dir.filePath(blocker)), QByteArray("mine"));

@@ -46,13 +46,15 @@ bool IsFrame(QRgb pixel) { return qGray(pixel) < 200; }
 bool ShowsLayoutAt(const QImage& image, QPoint origin) {
   for (const duedate::ControlSpec& spec : duedate::Form1Controls()) {
     if (spec.kind != duedate::ControlKind::TextBox) continue;
-    const QRect box(origin + QPoint(Px(spec.left), Px(spec.top)), QSize(Px(spec.width), Px(spec.height)));
+    const QRect box(origin + QPoint(Px(spec.left), Px(spec.top)),
+                    QSize(Px(spec.width), Px(spec.height)));
     if (!image.rect().contains(box)) return false;
     const QPoint middle = box.center();
     for (const QPoint frame : {QPoint(box.left(), middle.y()), QPoint(box.right(), middle.y()),
                                QPoint(middle.x(), box.top()), QPoint(middle.x(), box.bottom())})
       if (!IsFrame(image.pixel(frame))) return false;
-    for (const QPoint inside : {QPoint(box.right() - 3, middle.y()), QPoint(middle.x(), box.bottom() - 3)})
+    for (const QPoint inside :
+         {QPoint(box.right() - 3, middle.y()), QPoint(middle.x(), box.bottom() - 3)})
       if (!IsWhite(image.pixel(inside))) return false;
   }
   return true;
@@ -146,13 +148,14 @@ class DisplayServerTest : public QObject {
     QTemporaryDir scratch;
     const QString prefix = scratch.filePath(QStringLiteral("usr"));
     QProcess install;
-    install.start(QStringLiteral(CMAKE_COMMAND),
-                  {QStringLiteral("--install"), QStringLiteral(BUILD_DIR), QStringLiteral("--prefix"), prefix});
+    install.start(QStringLiteral(CMAKE_COMMAND), {QStringLiteral("--install"), QStringLiteral(BUILD_DIR),
+                                                  QStringLiteral("--prefix"), prefix});
     QVERIFY(install.waitForFinished(60000));
     QCOMPARE(install.exitCode(), 0);
 
     // A compositor of our own, with no X server anywhere in reach: the
-    // headless backend, drawing in memory; --debug lets the screenshooter in.
+    // headless backend, drawing in memory, and no weston.ini of whoever runs
+    // the tests; --debug lets the screenshooter in.
     const QString runtimeDir = scratch.filePath(QStringLiteral("runtime"));
     QVERIFY(QDir().mkpath(runtimeDir));
     QVERIFY(QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -166,8 +169,9 @@ class DisplayServerTest : public QObject {
     weston.setProcessChannelMode(QProcess::MergedChannels);
     weston.start(QStringLiteral("weston"),
                  {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
-                  QStringLiteral("--debug"), QStringLiteral("--socket=") + socket,
-                  QStringLiteral("--width=1024"), QStringLiteral("--height=768"), QStringLiteral("--idle-time=0")});
+                  QStringLiteral("--no-config"), QStringLiteral("--debug"),
+                  QStringLiteral("--socket=") + socket, QStringLiteral("--width=1024"),
+                  QStringLiteral("--height=768"), QStringLiteral("--idle-time=0")});
     QVERIFY2(weston.waitForStarted(10000), qPrintable(weston.errorString()));
     const auto stopWeston = qScopeGuard([&weston] {
       weston.terminate();
@@ -197,10 +201,12 @@ class DisplayServerTest : public QObject {
     QByteArray protocol;
     const QRegularExpression titled(QStringLiteral("xdg_toplevel@\\d+\\.set_title\\(\"%1\"\\)")
                                         .arg(QString::fromUtf8(duedate::kWindowCaption)));
-    const bool named = WaitFor([&] {
-      protocol += program.readAllStandardError();
-      return titled.match(QString::fromUtf8(protocol)).hasMatch();
-    }, 20000);
+    const bool named = WaitFor(
+        [&] {
+          protocol += program.readAllStandardError();
+          return titled.match(QString::fromUtf8(protocol)).hasMatch();
+        },
+        20000);
     QVERIFY2(named, protocol.right(2000).constData());
 
     // Screenshots until the window is drawn: the client area with its layout,
