@@ -18,7 +18,7 @@ QString Reason(int error) {
   const char* reason = nullptr;
   switch (error) {
     case EACCES:
-    case EPERM: reason = "没有在这里创建文件夹的权限"; break;
+    case EPERM: reason = "没有创建或使用这个文件夹的权限"; break;
     case EROFS: reason = "磁盘是只读的"; break;
     case ENOSPC: reason = "磁盘已满"; break;
     case EEXIST:
