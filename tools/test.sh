@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the calculation, the saved-entries
-# file, the window's actions, the Qt window (offscreen and on Xvfb) and the
-# packages; the same under AddressSanitizer and UBSan; the fuzz targets; and
-# the Windows program, 32-bit (the one shipped) and x86-64, under Wine.
+# file, the window's actions, the Qt window (offscreen, on Xvfb and natively
+# on a headless weston) and the packages; the same under AddressSanitizer and
+# UBSan; the fuzz targets; and the Windows program, 32-bit (the one shipped)
+# and x86-64, under Wine.
 # Installs what is missing first.
 #
 # On a host that cannot execute 32-bit programs, the 32-bit program's tests
@@ -36,7 +37,7 @@ run_preset() {
 }
 
 CTEST_ARGS=(-j2)
-run_preset linux "the Linux program; calculation, saved entries, window actions, Qt window, Xvfb"
+run_preset linux "the Linux program; calculation, saved entries, window actions, Qt window, Xvfb, Wayland"
 run_preset asan "the same under AddressSanitizer and UndefinedBehaviorSanitizer"
 run_preset fuzz "libFuzzer on the number rules, the time.txt reader and the calculation"
 

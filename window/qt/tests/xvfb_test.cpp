@@ -1,5 +1,8 @@
-// The real program on a real X server: it starts, its window maps with the
-// client size of the table, and a screenshot is kept for a person to look at.
+// The real program on real display servers: on the X server the test command
+// starts (Xvfb), its window maps with the client size of the table; natively
+// on Wayland (a headless weston this test starts), the installed program
+// opens its window there. Both times a screenshot shows the table's layout,
+// and is kept for a person to look at.
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -29,16 +32,73 @@ int Field(const QString& info, const QString& name) {
   return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+int Px(int twips) { return duedate::TwipsToPixels(twips, 96); }
+
+const QSize kClientSize(Px(duedate::kClientWidthTwips), Px(duedate::kClientHeightTwips));
+
+bool IsWhite(QRgb pixel) { return qRed(pixel) > 250 && qGreen(pixel) > 250 && qBlue(pixel) > 250; }
+// A text box's frame is darker than the window around it and its inside.
+bool IsFrame(QRgb pixel) { return qGray(pixel) < 200; }
+
+// Whether `image` shows the window's client area with its top-left corner at
+// `origin`: each of the fourteen text boxes where the table puts it, to the
+// pixel, its frame on its four sides and white inside.
+bool ShowsLayoutAt(const QImage& image, QPoint origin) {
+  for (const duedate::ControlSpec& spec : duedate::Form1Controls()) {
+    if (spec.kind != duedate::ControlKind::TextBox) continue;
+    const QRect box(origin + QPoint(Px(spec.left), Px(spec.top)),
+                    QSize(Px(spec.width), Px(spec.height)));
+    if (!image.rect().contains(box)) return false;
+    const QPoint middle = box.center();
+    for (const QPoint frame : {QPoint(box.left(), middle.y()), QPoint(box.right(), middle.y()),
+                               QPoint(middle.x(), box.top()), QPoint(middle.x(), box.bottom())})
+      if (!IsFrame(image.pixel(frame))) return false;
+    for (const QPoint inside :
+         {QPoint(box.right() - 3, middle.y()), QPoint(middle.x(), box.bottom() - 3)})
+      if (!IsWhite(image.pixel(inside))) return false;
+  }
+  return true;
+}
+
+// Every place in `image` where the window's client area shows.
+QList<QPoint> ClientAreasIn(const QImage& image) {
+  QList<QPoint> found;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (ShowsLayoutAt(image, {x, y})) found << QPoint(x, y);
+  return found;
+}
+
+// More than a handful of colours: something is drawn.
+int Colours(const QImage& image) {
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 2)
+    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+  return static_cast<int>(colours.size());
+}
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds) {
+  for (int waited = 0; !done(); waited += 100) {
+    if (waited >= milliseconds) return false;
+    QTest::qWait(100);
+  }
+  return true;
+}
+
 }  // namespace
 
-class XvfbTest : public QObject {
+class DisplayServerTest : public QObject {
   Q_OBJECT
 
  private slots:
   void theProgramsWindowMapsAtItsSizeAndIsPhotographed() {
     QTemporaryDir workingDir;
+    QTemporaryDir dataHome;
     QProcess program;
     program.setWorkingDirectory(workingDir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    program.setProcessEnvironment(environment);
     program.start(QStringLiteral(PROGRAM_PATH), {});
     QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
 
@@ -68,23 +128,122 @@ class XvfbTest : public QObject {
 
     QTest::qWait(500);  // let it finish painting
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(windowId.toULongLong(nullptr, 16));
-    QCOMPARE(shot.size(), QSize(374, 240));
-    // Something is drawn: more than a handful of colours.
+    QCOMPARE(shot.size(), kClientSize);
     const QImage image = shot.toImage();
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-      for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    QVERIFY(colours.size() > 8);
+    QVERIFY(Colours(image) > 8);
+    QVERIFY2(ShowsLayoutAt(image, {0, 0}), "the text boxes are not where the table puts them");
     QDir().mkpath(QFileInfo(QStringLiteral(SCREENSHOT_PATH)).path());
     QVERIFY(shot.save(QStringLiteral(SCREENSHOT_PATH)));
     qInfo("screenshot: %s", SCREENSHOT_PATH);
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
-    // Ending without 退出 saved nothing: the empty file of a first start.
+    // Started without --data-folder, it keeps to the working folder, and
+    // ending without 退出 saved nothing: the empty file of a first start.
     QCOMPARE(QFileInfo(workingDir.filePath(QStringLiteral("time.txt"))).size(), 0);
+    QVERIFY(QDir(dataHome.path()).isEmpty());
+  }
+
+  void theInstalledProgramRunsNativelyOnWayland() {
+    QTemporaryDir scratch;
+    const QString prefix = scratch.filePath(QStringLiteral("usr"));
+    QProcess install;
+    install.start(QStringLiteral(CMAKE_COMMAND), {QStringLiteral("--install"), QStringLiteral(BUILD_DIR),
+                                                  QStringLiteral("--prefix"), prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QCOMPARE(install.exitCode(), 0);
+
+    // A compositor of our own, with no X server anywhere in reach: the
+    // headless backend, drawing in memory, and no weston.ini of whoever runs
+    // the tests; --debug lets the screenshooter in.
+    const QString runtimeDir = scratch.filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkpath(runtimeDir));
+    QVERIFY(QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+      environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    const QString socket = QStringLiteral("yuchanqi-test");
+    QProcess weston;
+    weston.setProcessEnvironment(environment);
+    weston.setProcessChannelMode(QProcess::MergedChannels);
+    weston.start(QStringLiteral("weston"),
+                 {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
+                  QStringLiteral("--no-config"), QStringLiteral("--debug"),
+                  QStringLiteral("--socket=") + socket, QStringLiteral("--width=1024"),
+                  QStringLiteral("--height=768"), QStringLiteral("--idle-time=0")});
+    QVERIFY2(weston.waitForStarted(10000), qPrintable(weston.errorString()));
+    const auto stopWeston = qScopeGuard([&weston] {
+      weston.terminate();
+      if (!weston.waitForFinished(10000)) weston.kill();
+    });
+    QVERIFY2(WaitFor([&] { return QFileInfo::exists(QDir(runtimeDir).filePath(socket)); }, 10000),
+             weston.readAll().constData());
+
+    // As a Wayland desktop starts it: Qt picks its platform by itself.
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    const QString shots = scratch.filePath(QStringLiteral("shots"));
+    QVERIFY(QDir().mkpath(shots));
+    const QProcessEnvironment screenshooterEnvironment = environment;
+    const QString dataHome = scratch.filePath(QStringLiteral("data"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+    const QString workingDir = scratch.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(workingDir));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(workingDir);
+    program.start(prefix + QStringLiteral("/bin/yuchanqi"), {});
+    QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
+
+    // Its protocol log says it titled a window of its own on the compositor.
+    QByteArray protocol;
+    const QRegularExpression titled(QStringLiteral("xdg_toplevel@\\d+\\.set_title\\(\"%1\"\\)")
+                                        .arg(QString::fromUtf8(duedate::kWindowCaption)));
+    const bool named = WaitFor(
+        [&] {
+          protocol += program.readAllStandardError();
+          return titled.match(QString::fromUtf8(protocol)).hasMatch();
+        },
+        20000);
+    QVERIFY2(named, protocol.right(2000).constData());
+
+    // Screenshots until the window is drawn: the client area with its layout,
+    // in one place.
+    QImage screen;
+    QList<QPoint> areas;
+    for (int attempt = 0; attempt < 40 && areas.size() != 1; ++attempt) {
+      QProcess screenshooter;
+      screenshooter.setProcessEnvironment(screenshooterEnvironment);
+      screenshooter.setWorkingDirectory(shots);
+      screenshooter.setProcessChannelMode(QProcess::MergedChannels);
+      screenshooter.start(QStringLiteral("weston-screenshooter"), {});
+      QVERIFY2(screenshooter.waitForFinished(10000), qPrintable(screenshooter.errorString()));
+      const QFileInfoList files = QDir(shots).entryInfoList({QStringLiteral("*.png")}, QDir::Files);
+      QVERIFY2(files.size() == 1, screenshooter.readAll().constData());
+      screen = QImage(files.front().filePath());
+      QVERIFY(QFile::remove(files.front().filePath()));
+      areas = ClientAreasIn(screen);
+      if (areas.size() != 1) QTest::qWait(250);
+    }
+    // Kept whatever it shows, for a person to look at.
+    const QString path = QStringLiteral(WAYLAND_SCREENSHOT_PATH);
+    QDir().mkpath(QFileInfo(path).path());
+    QVERIFY(screen.save(path));
+    qInfo("screenshot: %s", qPrintable(path));
+    QCOMPARE(screen.size(), QSize(1024, 768));
+    QCOMPARE(areas.size(), 1);
+    qInfo("the window's client area is at %d,%d", areas.front().x(), areas.front().y());
+    QVERIFY(Colours(screen.copy(QRect(areas.front(), kClientSize))) > 8);
+    QCOMPARE(program.state(), QProcess::Running);
+
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(QFileInfo(QDir(workingDir).filePath(QStringLiteral("time.txt"))).size(), 0);
+    QVERIFY(!QFileInfo::exists(dataHome));
   }
 };
 
-QTEST_MAIN(XvfbTest)
+QTEST_MAIN(DisplayServerTest)
 #include "xvfb_test.moc"
