@@ -5,16 +5,62 @@
 #include <new>
 #include <utility>
 
+#include "window/win32/system_folder.h"
+#include "window/win32/system_function.h"
+
 namespace duedate::win32 {
 namespace {
 
 constexpr wchar_t kProperty[] = L"Yuchanqi.AccessibleName";
 
+// The few functions of OLE the names need, looked up in DLLs of the system
+// folder when a screen reader first asks. Only the UI thread uses them.
+struct OleFunctions {
+  HRESULT(WINAPI* createStandard)(HWND, LONG, REFIID, void**) = nullptr;  // CreateStdAccessibleObject
+  LRESULT(WINAPI* resultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;  // LresultFromObject
+  BSTR(WINAPI* allocString)(const OLECHAR*, UINT) = nullptr;               // SysAllocStringLen
+  void(WINAPI* uninitialize)() = nullptr;                                  // OleUninitialize
+  bool initialised = false;  // OleInitialize succeeded: OleUninitialize is owed
+};
+
+enum class Loading { NotTried, Loaded, Missing };
+Loading loading = Loading::NotTried;
+OleFunctions ole;
+
+// The functions, loaded on the first call; nullptr where this Windows lacks them.
+const OleFunctions* Ole() {
+  if (loading == Loading::NotTried) {
+    loading = Loading::Missing;  // tried once: a missing DLL stays missing
+    HMODULE ole32 = LoadSystemDll(L"ole32.dll");
+    HMODULE oleaut32 = LoadSystemDll(L"oleaut32.dll");
+    HMODULE oleacc = LoadSystemDll(L"oleacc.dll");
+    using Initialize = HRESULT(WINAPI*)(LPVOID);
+    const auto initialize = SystemFunction<Initialize>(ole32, "OleInitialize");
+    ole.uninitialize = SystemFunction<decltype(ole.uninitialize)>(ole32, "OleUninitialize");
+    ole.allocString = SystemFunction<decltype(ole.allocString)>(oleaut32, "SysAllocStringLen");
+    ole.createStandard =
+        SystemFunction<decltype(ole.createStandard)>(oleacc, "CreateStdAccessibleObject");
+    ole.resultFromObject = SystemFunction<decltype(ole.resultFromObject)>(oleacc, "LresultFromObject");
+    if (initialize != nullptr && ole.uninitialize != nullptr && ole.allocString != nullptr &&
+        ole.createStandard != nullptr && ole.resultFromObject != nullptr) {
+      // S_FALSE too (OLE was already on) owes an OleUninitialize.
+      ole.initialised = SUCCEEDED(initialize(nullptr));
+      loading = Loading::Loaded;
+    }
+  }
+  return loading == Loading::Loaded ? &ole : nullptr;
+}
+
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The standard accessible object of a control, answering for its name itself
-// and passing every other question on unchanged.
-class NamedAccessible final : public IAccessible {
+// and passing every other question on. It is one COM object: whichever of
+// its interfaces is asked for IUnknown answers with the same pointer, and
+// the standard object's own interfaces are never handed out. Of those, what
+// screen readers use of an edit control is passed on through interfaces of
+// ours (IAccessible, IDispatch, IEnumVARIANT and IOleWindow); others, such as
+// IServiceProvider, are not offered.
+class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
  public:
   NamedAccessible(IAccessible* standard, const std::wstring& name)
       : standard_(standard), name_(name) {}
@@ -22,13 +68,27 @@ class NamedAccessible final : public IAccessible {
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
+    *object = nullptr;
     if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
       *object = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
+    } else if (iid == __uuidof(IEnumVARIANT) || iid == __uuidof(IOleWindow)) {
+      // Offered where the standard object offers it, for it answers.
+      IUnknown* theirs = nullptr;
+      if (FAILED(standard_->QueryInterface(iid, reinterpret_cast<void**>(&theirs))) ||
+          theirs == nullptr) {
+        return E_NOINTERFACE;
+      }
+      theirs->Release();
+      if (iid == __uuidof(IEnumVARIANT)) {
+        *object = static_cast<IEnumVARIANT*>(this);
+      } else {
+        *object = static_cast<IOleWindow*>(this);
+      }
+    } else {
+      return E_NOINTERFACE;
     }
-    // IOleWindow, IEnumVARIANT and the like: the standard object's own.
-    return standard_->QueryInterface(iid, object);
+    AddRef();
+    return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -41,7 +101,7 @@ class NamedAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!IsSelf(child)) return standard_->get_accName(child, name);
     if (name == nullptr) return E_POINTER;
-    *name = SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
+    *name = ole.allocString(name_.data(), static_cast<UINT>(name_.size()));
     return *name != nullptr ? S_OK : E_OUTOFMEMORY;
   }
 
@@ -123,8 +183,79 @@ class NamedAccessible final : public IAccessible {
     return standard_->put_accValue(child, value);
   }
 
+  // IEnumVARIANT: the standard object's children.
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
+    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = theirs->Next(count, children, fetched);
+    theirs->Release();
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = theirs->Skip(count);
+    theirs->Release();
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = theirs->Reset();
+    theirs->Release();
+    return result;
+  }
+  // A copy of the enumerator is a new accessible object of the same box,
+  // and it is named as well.
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+    if (copy == nullptr) return E_POINTER;
+    *copy = nullptr;
+    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    IEnumVARIANT* theirCopy = nullptr;
+    HRESULT result = theirs->Clone(&theirCopy);
+    theirs->Release();
+    if (FAILED(result) || theirCopy == nullptr) return FAILED(result) ? result : E_UNEXPECTED;
+    IAccessible* standardCopy = nullptr;
+    result = theirCopy->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&standardCopy));
+    theirCopy->Release();
+    if (FAILED(result) || standardCopy == nullptr) return E_NOTIMPL;
+    auto* named = new (std::nothrow) NamedAccessible(standardCopy, name_);
+    if (named == nullptr) {
+      standardCopy->Release();
+      return E_OUTOFMEMORY;
+    }
+    *copy = static_cast<IEnumVARIANT*>(named);
+    return S_OK;
+  }
+
+  // IOleWindow: the box.
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    IOleWindow* theirs = Standard<IOleWindow>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = theirs->GetWindow(window);
+    theirs->Release();
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override {
+    IOleWindow* theirs = Standard<IOleWindow>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = theirs->ContextSensitiveHelp(enter);
+    theirs->Release();
+    return result;
+  }
+
  private:
   ~NamedAccessible() { standard_->Release(); }
+
+  // The standard object's own `Interface`, to call and let go; never handed out.
+  template <class Interface>
+  Interface* Standard() {
+    Interface* theirs = nullptr;
+    if (FAILED(standard_->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(&theirs))))
+      return nullptr;
+    return theirs;
+  }
 
   LONG references_ = 1;
   IAccessible* standard_;  // owned: one reference
@@ -144,15 +275,19 @@ LRESULT CALLBACK NamedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
 
   if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
     // A new object for each question, handed over and let go: the caller's
-    // reference is the only one left.
+    // reference is the only one left. Without OLE, the box's own answer.
     IAccessible* standard = nullptr;
-    if (SUCCEEDED(CreateStdAccessibleObject(box, OBJID_CLIENT, __uuidof(IAccessible),
-                                            reinterpret_cast<void**>(&standard)))) {
+    const OleFunctions* functions = Ole();
+    if (functions != nullptr &&
+        SUCCEEDED(functions->createStandard(box, OBJID_CLIENT, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&standard))) &&
+        standard != nullptr) {
       auto* wrapper = new (std::nothrow) NamedAccessible(standard, named->name);
       if (wrapper == nullptr) {
         standard->Release();
       } else {
-        const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, wrapper);
+        const LRESULT result = functions->resultFromObject(
+            __uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapper));
         wrapper->Release();
         return result;
       }
@@ -178,6 +313,13 @@ void NameForScreenReaders(HWND box, std::wstring name) {
   if (named->original == nullptr) {  // the box keeps its own procedure, unnamed
     RemovePropW(box, kProperty);
     delete named;
+  }
+}
+
+void EndScreenReaderSupport() {
+  if (loading == Loading::Loaded && ole.initialised) {
+    ole.initialised = false;
+    ole.uninitialize();
   }
 }
 

@@ -2,6 +2,12 @@
 // gives it no accessible name and a screen reader says only "edit" and its
 // digits. A box named here answers Microsoft Active Accessibility with the
 // standard object of an edit control, except that its name is ours.
+//
+// What this needs of OLE (oleacc.dll, oleaut32.dll, ole32.dll) is loaded
+// from the system folder the first time a screen reader asks, never at start
+// and never from the program's own folder; OLE is initialised on the UI
+// thread then. Where those DLLs cannot be loaded, the boxes answer as
+// standard boxes do.
 #pragma once
 
 #ifndef UNICODE
@@ -15,6 +21,11 @@ namespace duedate::win32 {
 
 // From now on `box` tells screen readers `name`. The box keeps everything
 // else (value, role, state, focus); what this sets up goes with the box.
+// Call on the thread that made the box.
 void NameForScreenReaders(HWND box, std::wstring name);
+
+// Ends OLE on the UI thread if a screen reader made it start; call once,
+// after the last window of the thread is gone.
+void EndScreenReaderSupport();
 
 }  // namespace duedate::win32

@@ -9,6 +9,11 @@
 
 namespace duedate::win32 {
 
+// What the user is told when handling a message failed in a way the program
+// did not foresee; the window stays open, and nothing already saved is lost.
+inline constexpr wchar_t kInternalErrorTitle[] = L"预产期计算器";
+inline constexpr wchar_t kInternalErrorText[] = L"程序内部出错，操作没有完成。";
+
 template <class Derived>
 class BaseWindow {
  public:
@@ -16,9 +21,13 @@ class BaseWindow {
 
   HWND Handle() const { return hwnd_; }
 
+  // No exception leaves this function: one that HandleMessage throws would
+  // otherwise unwind through Windows' own frames, which end the program.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Derived* self = nullptr;
     if (message == WM_NCCREATE) {
+      // Create hands over the Derived object itself, whatever the order of
+      // its base classes.
       const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
       self = static_cast<Derived*>(create->lpCreateParams);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -27,7 +36,12 @@ class BaseWindow {
       self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+      result = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+      result = AfterFailure(hwnd, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
@@ -47,13 +61,37 @@ class BaseWindow {
     if (!GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing) && !RegisterClassExW(&wc))
       return false;
     CreateWindowExW(exStyle, wc.lpszClassName, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
-                    height, nullptr, nullptr, wc.hInstance, this);
+                    height, nullptr, nullptr, wc.hInstance, static_cast<Derived*>(this));
     return hwnd_ != nullptr;
   }
 
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
   HWND hwnd_ = nullptr;
+
+ private:
+  // Tells the user that a message could not be handled, once at a time (the
+  // message box handles messages of its own while it is open), and answers
+  // for the window as if it had done nothing: creation fails, a close
+  // request leaves the window open, anything else gets Windows' default.
+  static LRESULT AfterFailure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    static bool telling = false;
+    if (!telling) {
+      // A window being made or taken down owns no message box.
+      const bool whole = message != WM_NCCREATE && message != WM_CREATE &&
+                         message != WM_DESTROY && message != WM_NCDESTROY;
+      telling = true;
+      MessageBoxW(whole ? hwnd : nullptr, kInternalErrorText, kInternalErrorTitle,
+                  MB_OK | MB_ICONERROR);
+      telling = false;
+    }
+    switch (message) {
+      case WM_NCCREATE: return FALSE;
+      case WM_CREATE: return -1;
+      case WM_CLOSE: return 0;
+      default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+  }
 };
 
 }  // namespace duedate::win32

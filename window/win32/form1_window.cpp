@@ -147,19 +147,36 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
-      } else if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_)) {
-        SetFocus(lastFocus_);
+      } else if (HIWORD(wParam) == 0 && lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_)) {
+        SetFocus(lastFocus_);  // not while minimised: no box takes keys unseen
         return 0;
       }
       break;
     case WM_SETFOCUS: {
       // The window itself takes no keys: its first control, or the one that
-      // had the focus last, does.
+      // had the focus last, does, once the window is no longer minimised.
+      if (IsIconic(hwnd_)) return 0;
       HWND target = (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_))
                         ? lastFocus_
                         : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
       if (target != nullptr) SetFocus(target);
       return 0;
+    }
+    case WM_SIZE: {
+      // Minimised, no box keeps the focus, where it would take keys unseen
+      // (a minimised window can have none); back from minimised and active,
+      // the control that had the focus has it again.
+      HWND focus = GetFocus();
+      if (wParam == SIZE_MINIMIZED) {
+        if (focus != nullptr && IsChild(hwnd_, focus)) {
+          lastFocus_ = focus;
+          SetFocus(nullptr);
+        }
+      } else if (GetActiveWindow() == hwnd_ && lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) &&
+                 (focus == nullptr || focus == hwnd_)) {
+        SetFocus(lastFocus_);
+      }
+      break;
     }
     case WM_DPICHANGED:
       // On a monitor of another DPI, or the DPI changed: lay out again, in

@@ -1,4 +1,5 @@
 // 预产期计算器 for 32-bit Windows.
+#include "window/win32/accessible_name.h"
 #include "window/win32/form1_window.h"
 #include "window/win32/system_folder.h"
 
@@ -21,5 +22,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
       DispatchMessageW(&message);
     }
   }
+  win32::EndScreenReaderSupport();  // OLE, if a screen reader started it
   return static_cast<int>(message.wParam);
 }

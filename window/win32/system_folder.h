@@ -3,6 +3,11 @@
 // where someone may have put a notepad.exe or a DLL of the same name.
 #pragma once
 
+#ifndef UNICODE
+#define UNICODE
+#endif
+#include <windows.h>
+
 #include <string>
 
 namespace duedate::win32 {
@@ -16,5 +21,9 @@ std::wstring SystemNotepad();
 // Makes DLLs loaded from now on come from the system folder only. Windows 7
 // without its update KB2533623 lacks the means, and keeps its usual search.
 void LoadDllsFromSystemFolderOnly();
+
+// Loads `name` (say L"oleacc.dll") from the system folder and nowhere else,
+// with the DLLs it needs in turn; nullptr where it cannot be loaded.
+HMODULE LoadSystemDll(const wchar_t* name);
 
 }  // namespace duedate::win32

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Checks the Windows program file without running it: the kind of PE file
 for its build (PE32 for i386, or PE32+ for x86-64), the header of a GUI
-program for Windows 7 and later, imports of Windows' own DLLs and of the
-functions Windows 7 has only (windows7-imports.txt beside this file), the
-manifest, the version record and the three icon images.
+program for Windows 7 and later, imports of Windows 7's KnownDLLs only (and
+of Common Controls through the manifest) and of the functions Windows 7 has
+only (windows7-imports.txt beside this file), the manifest, the version
+record and the three icon images.
 
     check-program-file.py <yuchanqi.exe> i386|x86-64
 
@@ -25,6 +26,22 @@ ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-c
 COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
 SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
 SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+# The DLLs Windows 7 always loads from its system folder, whatever lies in
+# the program's folder: its KnownDLLs (the registry's Session Manager\KnownDLLs)
+# and ntdll. A static import of any other DLL is looked for in the program's
+# folder first, before any code of the program runs, so a DLL planted there
+# would be loaded. OLEAUT32, a KnownDLL too, is left out on purpose: only the
+# screen-reader names need it, and they load it at run time from the system
+# folder, as they load oleacc and ole32.
+WINDOWS_7_KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "difxapi.dll", "gdi32.dll", "iertutil.dll",
+    "imagehlp.dll", "imm32.dll", "kernel32.dll", "lpk.dll", "msctf.dll", "msvcrt.dll",
+    "normaliz.dll", "nsi.dll", "ntdll.dll", "ole32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+    "setupapi.dll", "shell32.dll", "shlwapi.dll", "urlmon.dll", "user32.dll", "usp10.dll",
+    "wininet.dll", "wldap32.dll", "ws2_32.dll"}
+# Common Controls 6 comes from Windows' side-by-side store, as the manifest
+# asks, never from the program's folder.
+COMMON_CONTROLS = "comctl32.dll"
 
 
 def allowed_imports():
@@ -136,6 +153,14 @@ def version_nodes(data, at=0):
     yield from walk(at, "")
 
 
+def asks_for_common_controls_6(root):
+    """Whether the manifest makes Windows take comctl32.dll from its
+    side-by-side store: a dependency on Common Controls 6.0.0.0."""
+    return any(d.get("name") == "Microsoft.Windows.Common-Controls" and d.get("version") == "6.0.0.0"
+               and d.get("publicKeyToken") == "6595b64144ccf1df"
+               for d in root.iter(ASM_V1 + "assemblyIdentity"))
+
+
 def check_manifest(root, machine, check):
     """What the manifest asks of Windows: Common Controls 6, the invoker's
     rights, Windows 7 to 11, per-monitor DPI, and the build's architecture."""
@@ -188,17 +213,25 @@ def main():
     for name, flag in wanted.items():
         check(pe.dll_characteristics & flag, f"header flag {name}", f"{pe.dll_characteristics:#x}")
 
+    resources = pe.resources()
+    manifest = resources.get((RT_MANIFEST, 1), (None, b""))[1]
+    root = ElementTree.fromstring(manifest) if manifest else None
+
     allowed = allowed_imports()
     imports = pe.imports()
     check(imports, "the import table is read")
     for dll, functions in imports.items():
+        safe = dll.lower() in WINDOWS_7_KNOWN_DLLS or (
+            dll.lower() == COMMON_CONTROLS and root is not None and asks_for_common_controls_6(root))
+        check(safe, f"imports {dll}, which Windows never takes from the program's folder",
+              "not among the KnownDLLs this check allows: a DLL of that name beside the program"
+              " could be loaded; load it at run time from the system folder instead")
         known = allowed.get(dll.lower())
         if check(known is not None, f"imports {dll}, one of Windows' own"):
             unknown = [f for f in functions if f not in known]
             check(not unknown, f"imports from {dll} only functions Windows 7 has ({len(functions)})",
                   "not in windows7-imports.txt: " + ", ".join(unknown))
 
-    resources = pe.resources()
     language, record = resources.get((RT_VERSION, 1), (None, b""))
     if check(record, "the program has a version record"):
         check(language == LANG_ZH_CN, "the version record is tagged Chinese (PRC)", f"{language:#x}")
@@ -217,9 +250,8 @@ def main():
         translation = nodes.get("VS_VERSION_INFO\\VarFileInfo\\Translation", (b"", 0))[0]
         check(translation[:4] == struct.pack("<HH", 0x0804, 1200), "translation 0x0804, 1200")
 
-    manifest = resources.get((RT_MANIFEST, 1), (None, b""))[1]
-    if check(manifest, "the program has a manifest"):
-        check_manifest(ElementTree.fromstring(manifest), sys.argv[2], check)
+    if check(root is not None, "the program has a manifest"):
+        check_manifest(root, sys.argv[2], check)
 
     group = resources.get((RT_GROUP_ICON, 1), (None, b""))[1]
     count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0

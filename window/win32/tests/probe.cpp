@@ -3,6 +3,7 @@
 // reads the boxes and message boxes, and checks the file it saves.
 //
 //   win32_probe.exe <path of yuchanqi.exe> <empty working directory>
+//                   <marker DLL> <the one-window program>
 //
 // Started with one argument, as the notepad.exe planted beside the program,
 // it only leaves a mark that it ran.
@@ -10,10 +11,14 @@
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
 #include <oleacc.h>
+#include <servprov.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,12 +26,15 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "calc/due_date.h"
 #include "window/form1.h"
 #include "window/form_layout.h"
+#include "window/win32/accessible_name.h"
+#include "window/win32/base_window.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/system_function.h"
 #include "window/win32/text.h"
@@ -813,6 +821,551 @@ void Screenshot(const Program& program, const fs::path& file) {
   Check(out.good(), "screenshot written");
 }
 
+
+// ---------------------------------------------------------------------------
+// COM identity of the accessible objects, the window procedure's safety,
+// focus while minimised, and DLLs planted beside the program.
+
+// The interfaces a screen reader may ask an accessible object for.
+struct Interface {
+  const char* name;
+  IID iid;
+};
+const Interface kInterfaces[] = {
+    {"IUnknown", __uuidof(IUnknown)},         {"IDispatch", __uuidof(IDispatch)},
+    {"IAccessible", __uuidof(IAccessible)},   {"IEnumVARIANT", __uuidof(IEnumVARIANT)},
+    {"IOleWindow", __uuidof(IOleWindow)},     {"IServiceProvider", __uuidof(IServiceProvider)},
+};
+
+// The name an object gives itself, asked through its IAccessible.
+std::string AccessibleNameOf(IUnknown* object) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(object->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&accessible))) ||
+      accessible == nullptr) {
+    return "<no IAccessible>";
+  }
+  BSTR name = nullptr;
+  const HRESULT hr = accessible->get_accName(Self(), &name);
+  const std::string got = SUCCEEDED(hr) && name != nullptr
+                              ? Utf8(std::wstring(name, SysStringLen(name)))
+                              : "<error " + std::to_string(hr) + ">";
+  SysFreeString(name);
+  accessible->Release();
+  return got;
+}
+
+// One COM object, by the rules of IUnknown: through every interface it
+// hands out, IUnknown is the same pointer, each interface it offers is
+// offered alike (and only those), and the name is the box's.
+void CheckComIdentity(IAccessible* accessible, const std::string& who, const std::string& name) {
+  IUnknown* identity = nullptr;
+  if (!Check(SUCCEEDED(accessible->QueryInterface(__uuidof(IUnknown),
+                                                   reinterpret_cast<void**>(&identity))) &&
+                 identity != nullptr,
+             who + ": IAccessible answers IUnknown")) {
+    return;
+  }
+  bool offered[std::size(kInterfaces)] = {};
+  std::string list;
+  for (std::size_t i = 0; i < std::size(kInterfaces); ++i) {
+    IUnknown* p = nullptr;
+    offered[i] = SUCCEEDED(accessible->QueryInterface(kInterfaces[i].iid, reinterpret_cast<void**>(&p))) &&
+                 p != nullptr;
+    if (p != nullptr) p->Release();
+    if (offered[i]) list += std::string(list.empty() ? "" : ", ") + kInterfaces[i].name;
+  }
+  std::printf("%s offers %s\n", who.c_str(), list.c_str());
+  for (std::size_t i = 0; i < std::size(kInterfaces); ++i) {
+    if (!offered[i]) continue;
+    IUnknown* through = nullptr;
+    accessible->QueryInterface(kInterfaces[i].iid, reinterpret_cast<void**>(&through));
+    IUnknown* itsIdentity = nullptr;
+    through->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&itsIdentity));
+    std::string differs;
+    for (std::size_t j = 0; j < std::size(kInterfaces); ++j) {
+      IUnknown* p = nullptr;
+      const bool answers =
+          SUCCEEDED(through->QueryInterface(kInterfaces[j].iid, reinterpret_cast<void**>(&p))) &&
+          p != nullptr;
+      if (p != nullptr) p->Release();
+      if (answers != offered[j]) differs += std::string(kInterfaces[j].name) + (answers ? "+ " : "- ");
+    }
+    Check(itsIdentity == identity, who + ": through " + kInterfaces[i].name + ", IUnknown is the object's own");
+    Check(differs.empty(), who + ": through " + kInterfaces[i].name + ", the same interfaces are offered",
+          differs);
+    const std::string heard = AccessibleNameOf(through);
+    Check(heard == name, who + ": through " + kInterfaces[i].name + ", the name is " + name, heard);
+    if (itsIdentity != nullptr) itsIdentity->Release();
+    through->Release();
+  }
+  identity->Release();
+}
+
+// A copy of the object's enumerator is an accessible object of the same
+// box, and it is named as well; false where the object makes no copies.
+bool CheckEnumeratorCopy(IAccessible* accessible, const std::string& who, const std::string& name) {
+  IEnumVARIANT* enumerator = nullptr;
+  if (FAILED(accessible->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&enumerator))) ||
+      enumerator == nullptr) {
+    return false;
+  }
+  IEnumVARIANT* copy = nullptr;
+  const HRESULT hr = enumerator->Clone(&copy);
+  enumerator->Release();
+  if (hr == E_NOTIMPL) return false;
+  if (!Check(SUCCEEDED(hr) && copy != nullptr, who + ": its enumerator makes a copy",
+             "error " + std::to_string(static_cast<unsigned long>(hr)))) {
+    return true;
+  }
+  const std::string heard = AccessibleNameOf(copy);
+  Check(heard == name, who + ": the copy of its enumerator is named " + name, heard);
+  copy->Release();
+  return true;
+}
+
+// The program's names, in this process: a box of the driver's own, named the
+// way the program names its boxes, asked the way a screen reader asks. The
+// object itself comes back here, not a proxy of it, so that its identity is
+// seen as it is.
+void CheckNamedBoxIdentity() {
+  HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPED, 0, 0, 200, 100, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"2011", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20,
+                             window, nullptr, GetModuleHandleW(nullptr), nullptr);
+  const std::string name = "末次月经年份";
+  win32::NameForScreenReaders(box, Wide(name));
+  IAccessible* accessible = nullptr;
+  const HRESULT asked = AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT),
+                                                   __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&accessible));
+  if (Check(SUCCEEDED(asked) && accessible != nullptr, "a named box of this process answers",
+            "error " + std::to_string(static_cast<unsigned long>(asked)))) {
+    CheckComIdentity(accessible, "a named box", name);
+    if (!CheckEnumeratorCopy(accessible, "a named box", name))
+      std::printf("not checked: the standard object here makes no copy of its enumerator\n");
+    VARIANT role{};
+    Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
+              role.lVal == ROLE_SYSTEM_TEXT,
+          "a named box is still an editable text");
+    accessible->Release();
+  }
+  DestroyWindow(window);
+}
+
+// The same, asked of the program's boxes from here, through COM's proxies.
+void CheckProgramIdentity(const Program& program) {
+  for (Control control : {Control::Text1, Control::Text12}) {
+    const ControlSpec& spec = SpecOf(control);
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(Item(program, spec), static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), reinterpret_cast<void**>(&accessible))) ||
+        accessible == nullptr) {
+      Check(false, ControlName(spec) + " answers Active Accessibility");
+      continue;
+    }
+    CheckComIdentity(accessible, ControlName(spec), spec.accessibleName);
+    if (!CheckEnumeratorCopy(accessible, ControlName(spec), spec.accessibleName))
+      std::printf("not checked: the standard object makes no copy of %s's enumerator\n",
+                  ControlName(spec).c_str());
+    accessible->Release();
+  }
+}
+
+// A window of the driver's own on the program's BaseWindow, whose BaseWindow
+// is not its first base class, and whose messages can be made to throw.
+struct FirstBase {
+  virtual ~FirstBase() = default;
+  int unused = 0;
+};
+
+constexpr UINT kAsk = WM_APP + 1;    // answers 42
+constexpr UINT kThrow = WM_APP + 2;  // throws
+constexpr UINT kEnd = WM_APP + 3;    // destroys the window
+
+class ThrowingWindow : public FirstBase, public win32::BaseWindow<ThrowingWindow> {
+ public:
+  bool Make() {
+    WNDCLASSEXW wc{};
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ProbeThrowingWindow";
+    return Create(wc, L"probe", WS_OVERLAPPEDWINDOW, 0, 200, 100);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case kAsk: return answer_;
+      case kThrow: throw std::runtime_error("thrown on purpose");
+      case WM_CLOSE: throw std::runtime_error("thrown on purpose");
+      case kEnd: DestroyWindow(hwnd_); return 0;
+      case WM_DESTROY: PostQuitMessage(0); return 0;
+      default: break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+
+ private:
+  LRESULT answer_ = 42;
+};
+
+DWORD WINAPI RunThrowingWindow(void* made) {
+  ThrowingWindow window;
+  *static_cast<HWND*>(made) = window.Make() ? window.Handle() : HWND(-1);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+// No exception leaves the window procedure: the user is told, in a message
+// box the window owns, and the window goes on.
+void CheckWindowProcedure() {
+  HWND window = nullptr;
+  HANDLE thread = CreateThread(nullptr, 0, RunThrowingWindow, &window, 0, nullptr);
+  WaitFor([&] { return window != nullptr; }, 5000);
+  if (!Check(window != nullptr && window != HWND(-1), "a window on BaseWindow, not its first base, is made")) {
+    if (thread != nullptr) CloseHandle(thread);
+    return;
+  }
+  const auto ask = [&] {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, kAsk, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) ? answer : 0;
+  };
+  Check(ask() == 42, "its messages reach the object that made it");
+  const std::string expected = Utf8(win32::kInternalErrorText);
+  const auto box = [&] {
+    return FindTopLevel(L"#32770", GetCurrentProcessId(), window, win32::kInternalErrorTitle);
+  };
+  // Two messages that throw, the second while the box of the first is open.
+  PostMessageW(window, kThrow, 0, 0);
+  PostMessageW(window, kThrow, 0, 0);
+  HWND shown = nullptr;
+  WaitFor([&] { return (shown = box()) != nullptr; }, 5000);
+  if (Check(shown != nullptr, "an exception is reported in a message box owned by the window")) {
+    Check(MessageOf(shown) == expected, "the message says the operation did not complete",
+          MessageOf(shown));
+    Sleep(300);
+    Answer(shown);
+    Sleep(300);
+    Check(box() == nullptr, "one box at a time: the second exception, while it was open, shows none");
+  }
+  Check(WaitForSingleObject(thread, 0) == WAIT_TIMEOUT && IsWindow(window) && ask() == 42,
+        "after an exception the window goes on");
+  // A close request that throws leaves the window open.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  shown = nullptr;
+  WaitFor([&] { return (shown = box()) != nullptr; }, 5000);
+  if (Check(shown != nullptr, "an exception on closing is reported")) Answer(shown);
+  Sleep(200);
+  Check(IsWindow(window) && ask() == 42, "a close that failed leaves the window open");
+  PostMessageW(window, kEnd, 0, 0);
+  Check(WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0, "the window's thread ends normally");
+  CloseHandle(thread);
+}
+
+// Minimised, the window leaves no box the focus, where keys would go unseen;
+// restored, the box that had the focus has it again.
+void CheckMinimisedFocus(const Program& program) {
+  const DWORD thread = GetWindowThreadProcessId(program.form, nullptr);
+  AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+  HWND box = Item(program, Control::Text3);
+  SetFocus(box);
+  WaitFor([&] { return GetFocus() == box; }, 2000);
+  PostMessageW(program.form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Settle(program);
+  if (Check(WaitFor([&] { return IsIconic(program.form) != FALSE; }, 5000), "the window is minimised")) {
+    const auto inBox = [&] {
+      HWND focus = GetFocus();
+      return focus != nullptr && IsChild(program.form, focus);
+    };
+    const auto focusName = [] {
+      HWND focus = GetFocus();
+      return focus ? Utf8(ClassOf(focus)) + " " + std::to_string(GetDlgCtrlID(focus)) : "none";
+    };
+    Check(!inBox(), "minimised, no box keeps the focus", focusName());
+    PostMessageW(program.form, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Settle(program);
+    WaitFor([&] { return !IsIconic(program.form); }, 5000);
+    SetForegroundWindow(program.form);
+    WaitFor([&] { return GetFocus() == box; }, 3000);
+    Check(!IsIconic(program.form) && GetFocus() == box, "restored, the box that had the focus has it again",
+          focusName());
+  }
+  AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+}
+
+// The DLLs that Windows 7 always takes from its system folder (its
+// KnownDLLs, and ntdll), whatever lies beside a program; under Wine, which
+// takes them from beside the program when asked to prefer native DLLs, they
+// are planted but not preferred. OLEAUT32, a KnownDLL too, is treated as any
+// other DLL here: only the screen-reader names need it, loaded at run time.
+bool AlwaysFromSystemFolder(const std::string& dll) {
+  static const char* const known[] = {
+      "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "difxapi.dll", "gdi32.dll", "iertutil.dll",
+      "imagehlp.dll", "imm32.dll", "kernel32.dll", "lpk.dll", "msctf.dll", "msvcrt.dll",
+      "normaliz.dll", "nsi.dll", "ntdll.dll", "ole32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+      "setupapi.dll", "shell32.dll", "shlwapi.dll", "urlmon.dll", "user32.dll", "usp10.dll",
+      "wininet.dll", "wldap32.dll", "ws2_32.dll"};
+  for (const char* k : known)
+    if (dll == k) return true;
+  return false;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The DLLs a program file imports, read from its import table.
+std::vector<std::string> ImportsOf(const fs::path& program) {
+  std::vector<std::string> dlls;
+  HANDLE file = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return dlls;
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr);
+  const auto* base = mapping ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
+                             : nullptr;
+  if (base != nullptr) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress != 0) {
+      for (const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+           entry->Name != 0; ++entry) {
+        dlls.push_back(Lower(reinterpret_cast<const char*>(base + entry->Name)));
+      }
+    }
+    UnmapViewOfFile(base);
+  }
+  if (mapping != nullptr) CloseHandle(mapping);
+  CloseHandle(file);
+  return dlls;
+}
+
+// The files of the modules loaded in a running process of this bitness.
+// Wine names one of its own builtin DLLs after a file of the same name
+// beside the program when there is one, though it did not load that file:
+// `builtin` gets those.
+std::vector<fs::path> ModulesOf(DWORD pid, std::vector<fs::path>* builtin = nullptr) {
+  std::vector<fs::path> modules;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return modules;
+  HANDLE process = OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+    modules.emplace_back(module.szExePath);
+    // Wine's builtin DLLs say so in place of the DOS stub's message.
+    char stub[16] = {};
+    if (builtin != nullptr && process != nullptr &&
+        ReadProcessMemory(process, module.modBaseAddr + 0x40, stub, sizeof stub, nullptr) &&
+        std::memcmp(stub, "Wine builtin DLL", sizeof stub) == 0) {
+      builtin->emplace_back(module.szExePath);
+    }
+  }
+  if (process != nullptr) CloseHandle(process);
+  CloseHandle(snapshot);
+  return modules;
+}
+
+// The module named `dll` (any case) among `modules`, or an empty path.
+fs::path Module(const std::vector<fs::path>& modules, const std::string& dll) {
+  for (const fs::path& m : modules)
+    if (Lower(Utf8(m.filename().wstring())) == dll) return m;
+  return {};
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Wine asked to prefer the DLLs of a program's folder over its own for
+// `names`, as Windows prefers them for any DLL that is not a KnownDLL, for
+// the programs of the given file names, while this lives. Wine takes this
+// from its registry (the programs' AppDefaults), not from a child's
+// environment.
+class PreferPlanted {
+ public:
+  PreferPlanted(const std::vector<std::wstring>& programs, const std::vector<std::string>& names)
+      : programs_(programs) {
+    for (const std::wstring& program : programs_) {
+      HKEY key = nullptr;
+      if (RegCreateKeyExW(HKEY_CURRENT_USER, (Key(program) + L"\\DllOverrides").c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        ok_ = false;
+        continue;
+      }
+      for (const std::string& name : names) {
+        if (AlwaysFromSystemFolder(name)) continue;
+        const std::wstring dll = Wide(name.substr(0, name.size() - 4));
+        constexpr wchar_t kOrder[] = L"native,builtin";
+        ok_ = RegSetValueExW(key, dll.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
+                             sizeof kOrder) == ERROR_SUCCESS && ok_;
+      }
+      RegCloseKey(key);
+    }
+  }
+  ~PreferPlanted() {
+    for (const std::wstring& program : programs_) {
+      RegDeleteKeyW(HKEY_CURRENT_USER, (Key(program) + L"\\DllOverrides").c_str());
+      RegDeleteKeyW(HKEY_CURRENT_USER, Key(program).c_str());
+    }
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  static std::wstring Key(const std::wstring& program) {
+    return L"Software\\Wine\\AppDefaults\\" + program;
+  }
+  std::vector<std::wstring> programs_;
+  bool ok_ = true;
+};
+
+bool StartIn(Program& program, const fs::path& file, const fs::path& workingDir,
+             const wchar_t* windowClass) {
+  std::wstring commandLine = L"\"" + file.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.c_str(), &startup, &program.process)) {
+    return false;
+  }
+  WaitForInputIdle(program.process.hProcess, 10000);
+  WaitFor([&] {
+    program.form = FindTopLevel(windowClass, program.process.dwProcessId);
+    return program.form != nullptr || !program.Running();
+  }, 20000);
+  return program.form != nullptr;
+}
+
+// The marks left beside the program by planted DLLs, removed as they are read.
+std::vector<std::string> TakeMarks(const fs::path& folder) {
+  std::vector<std::string> marks;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    const std::string file = Lower(Utf8(entry.path().filename().wstring()));
+    if (file.size() > 7 && file.compare(file.size() - 7, 7, ".loaded") == 0) {
+      marks.push_back(file.substr(0, file.size() - 7));
+      fs::remove(entry.path(), error);
+    }
+  }
+  return marks;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string all;
+  for (const std::string& item : items) all += (all.empty() ? "" : " ") + item;
+  return all.empty() ? "none" : all;
+}
+
+// A DLL under each name the program could load, planted beside it, and Wine
+// asked to prefer them, as Windows does for DLLs that are not KnownDLLs: the
+// program loads none of them beyond what the one-window program loads too
+// (what Wine itself loads for every program), while it starts, is worked,
+// answers a screen reader and ends. The DLLs it loads for the screen reader
+// come from the system folder, and only once one asks.
+void CheckPlantedDlls(const fs::path& work, const fs::path& marker, const fs::path& minimal) {
+  const fs::path folder = work / L"planted 预产期";
+  const fs::path workingDir = work / L"planted-work";
+  std::error_code error;
+  fs::create_directories(folder, error);
+  fs::create_directories(workingDir, error);
+  const fs::path program = folder / fs::path(programPath).filename();
+  fs::copy_file(programPath, program, fs::copy_options::overwrite_existing, error);
+  fs::copy_file(fs::path(programPath).parent_path() / L"详细说明.txt", folder / L"详细说明.txt",
+                fs::copy_options::overwrite_existing, error);
+  const fs::path floor = folder / minimal.filename();
+  fs::copy_file(minimal, floor, fs::copy_options::overwrite_existing, error);
+
+  std::vector<std::string> names = {"oleacc.dll", "oleaut32.dll", "ole32.dll", "uxtheme.dll",
+                                    "dwmapi.dll", "version.dll",  "comctl32.dll"};
+  const std::vector<std::string> imports = ImportsOf(program);
+  Check(!imports.empty(), "the program's imports are read", Joined(imports));
+  for (const std::vector<std::string>& more : {imports, ImportsOf(floor)})
+    for (const std::string& dll : more)
+      if (std::find(names.begin(), names.end(), dll) == names.end()) names.push_back(dll);
+  bool planted = true;
+  for (const std::string& dll : names)
+    planted = fs::copy_file(marker, folder / dll, fs::copy_options::overwrite_existing, error) && planted;
+  if (!Check(planted, "a marker DLL is planted beside the program as " + Joined(names))) return;
+  const PreferPlanted prefer({program.filename().wstring(), floor.filename().wstring()}, names);
+  if (!Check(prefer.Ok(), "Wine is asked to prefer the planted DLLs but KnownDLLs")) return;
+
+  // What Wine loads from beside any program: the floor.
+  std::vector<std::string> baseline;
+  {
+    Program one;
+    Check(StartIn(one, floor, workingDir, L"Minimal"),
+          "the one-window program starts among the planted DLLs");
+    Sleep(500);
+    PostMessageW(one.form, WM_CLOSE, 0, 0);
+    one.WaitForExit();
+    baseline = TakeMarks(folder);
+    std::printf("planted DLLs the one-window program loads: %s\n", Joined(baseline).c_str());
+  }
+
+  Program ours;
+  if (Check(StartIn(ours, program, workingDir, L"Form1"),
+            "the program starts among the planted DLLs")) {
+    const std::vector<fs::path> atStart = ModulesOf(ours.process.dwProcessId);
+    Check(!atStart.empty() && Module(atStart, "oleacc.dll").empty() &&
+              Module(atStart, "oleaut32.dll").empty(),
+          "at start, before a screen reader asks, oleacc and oleaut32 are not loaded");
+    // Worked as a user would: a calculation each way, About, and a screen
+    // reader asking every box.
+    Press(ours, Control::Command4);
+    Check(Results(ours) != "       ", "计算 gives results among the planted DLLs", Results(ours));
+    Press(ours, Control::Option2);
+    Press(ours, Control::Command4);
+    Press(ours, Control::Command2);
+    if (HWND about = WaitForMessageBox(ours, kAboutTitle)) Answer(about);
+    std::string unnamed;
+    for (const ControlSpec* spec : TabOrder()) {
+      if (spec->kind != ControlKind::TextBox) continue;
+      IAccessible* accessible = nullptr;
+      std::string heard = "<no answer>";
+      if (SUCCEEDED(AccessibleObjectFromWindow(Item(ours, *spec), static_cast<DWORD>(OBJID_CLIENT),
+                                               __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&accessible)))) {
+        heard = AccessibleNameOf(accessible);
+        accessible->Release();
+      }
+      if (heard != spec->accessibleName) unnamed += ControlName(*spec) + ": " + heard + "; ";
+    }
+    Check(unnamed.empty(), "the screen reader hears every box's name among the planted DLLs", unnamed);
+    std::vector<fs::path> builtin;
+    const std::vector<fs::path> loaded = ModulesOf(ours.process.dwProcessId, &builtin);
+    const fs::path system = win32::SystemFolder();
+    for (const char* dll : {"oleacc.dll", "oleaut32.dll"}) {
+      const fs::path found = Module(loaded, dll);
+      Check(!found.empty() && SameFolder(found.parent_path(), system),
+            std::string("once a screen reader asked, ") + dll + " is loaded from the system folder",
+            found.empty() ? "not loaded" : Utf8(found.wstring()));
+    }
+    std::string beside;
+    for (const fs::path& m : loaded) {
+      const bool wines = std::find(builtin.begin(), builtin.end(), m) != builtin.end();
+      const bool alsoTheFloors = std::find(baseline.begin(), baseline.end(),
+                                           Lower(Utf8(m.filename().wstring()))) != baseline.end();
+      if (SameFolder(m.parent_path(), folder) && !SameFolder(m, program) && !wines && !alsoTheFloors)
+        beside += Utf8(m.wstring()) + " ";
+    }
+    Check(beside.empty(),
+          "no module of the program is loaded from its folder but itself and what the one-window program loads",
+          beside);
+    Press(ours, Control::Command1);
+    Check(ours.WaitForExit(), "退出 ends the program among the planted DLLs");
+  }
+  const std::vector<std::string> marks = TakeMarks(folder);
+  std::vector<std::string> beyond;
+  for (const std::string& mark : marks)
+    if (std::find(baseline.begin(), baseline.end(), mark) == baseline.end()) beyond.push_back(mark);
+  std::printf("planted DLLs the program loads: %s\n", Joined(marks).c_str());
+  Check(beyond.empty(), "the program loads no planted DLL beyond what the one-window program loads",
+        Joined(beyond));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -823,7 +1376,7 @@ int wmain(int argc, wchar_t** argv) {
     return 3;
   }
   if (argc < 3) {
-    std::printf("usage: win32_probe <yuchanqi.exe> <working directory>\n");
+    std::printf("usage: win32_probe <yuchanqi.exe> <working directory> <marker DLL> <minimal_win32.exe>\n");
     return 2;
   }
   programPath = argv[1];
@@ -852,7 +1405,9 @@ int wmain(int argc, wchar_t** argv) {
       CheckDpiChanges(program);
       CheckCalculate(program);
       CheckScreenReaders(program);
+      CheckProgramIdentity(program);
       CheckKeyboard(program);
+      CheckMinimisedFocus(program);
       CheckAbout(program);
       CheckNotepad(program);
       Press(program, Control::Command1);
@@ -897,6 +1452,10 @@ int wmain(int argc, wchar_t** argv) {
   CheckUsersOwnFile(work);
   CheckFileHeldOpen(work);
   CheckHiddenFile(work);
+  CheckWindowProcedure();
+  CheckNamedBoxIdentity();
+  if (Check(argc >= 5, "the marker DLL and the one-window program are given"))
+    CheckPlantedDlls(work, argv[3], argv[4]);
 
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;

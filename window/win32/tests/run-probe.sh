@@ -3,9 +3,11 @@
 # working directory, and turns the driver's screenshot into a PNG. The
 # program runs from a folder of its own whose name has a blank, with its
 # instructions and, planted beside it, a notepad.exe that must not be started.
-#   run-probe.sh win32|win64 <driver> <program> <screenshot folder>
+# The driver then plants the marker DLL beside a copy of the program under
+# the names of DLLs it could load, and compares with the one-window program.
+#   run-probe.sh win32|win64 <driver> <program> <screenshot folder> <marker DLL> <one-window program>
 set -euo pipefail
-arch=$1 probe=$2 program=$3 shots=$4
+arch=$1 probe=$2 program=$3 shots=$4 marker=$5 minimal=$6
 wine_run=$(cd "$(dirname "$0")/../../../tools" && pwd)/wine-run.sh
 # A host that cannot run this Wine says why, and the test is skipped.
 "$wine_run" "$arch" --why-not
@@ -20,8 +22,8 @@ cd "$work"
 status=0
 # Wine sees the Unix file system as drive Z:.
 windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-"$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" ||
-  status=$?
+"$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
+  "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
 if [ -f "$work/window.bmp" ]; then
   /usr/bin/convert "$work/window.bmp" "$shots/yuchanqi-wine.png" && echo "screenshot: $shots/yuchanqi-wine.png"
 fi
