@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -67,12 +68,18 @@ void RemoveAbandonedTemporaries(const fs::path& file) {
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
       continue;
     }
+    // Exactly "<process id>.<16 hex digits>" between them: a file of the
+    // user's own such as "time.txt.2024.tmp" is no temporary file of ours.
     unsigned long pid = 0;
     std::size_t at = prefix.size();
     for (; at < name.size() && at < prefix.size() + 10 && name[at] >= Char('0') && name[at] <= Char('9'); ++at)
       pid = pid * 10 + static_cast<unsigned long>(name[at] - Char('0'));
-    if (at == prefix.size() || name[at] != Char('.') || pid == ProcessId() || ProcessAlive(pid))
+    if (at == prefix.size() || name[at] != Char('.') || name.size() != at + 1 + 16 + suffix.size())
       continue;
+    bool hex = true;
+    for (std::size_t i = at + 1; i < at + 1 + 16; ++i)
+      hex = hex && ((name[i] >= Char('0') && name[i] <= Char('9')) || (name[i] >= Char('a') && name[i] <= Char('f')));
+    if (!hex || pid == ProcessId() || ProcessAlive(pid)) continue;
     std::error_code ignored;
     fs::remove(it->path(), ignored);
   }
@@ -185,13 +192,14 @@ std::FILE* OpenForReading(const fs::path& file, std::error_code& error) {
     error = std::make_error_code(std::errc::is_a_directory);
     return nullptr;
   }
-  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    error = LastError();
-    return nullptr;
-  }
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  error = Patiently([&] {
+    handle = CreateFileW(file.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? LastError() : std::error_code{};
+  });
+  if (error) return nullptr;
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     CloseHandle(handle);
     error = std::make_error_code(std::errc::invalid_argument);
@@ -291,6 +299,9 @@ namespace {
 
 std::error_code Errno() { return {errno, std::generic_category()}; }
 
+// Where Linux keeps a file's POSIX access control list.
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
 unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 
 bool ProcessAlive(unsigned long pid) {
@@ -314,14 +325,26 @@ std::error_code WriteAll(int fd, const std::string& bytes) {
   return {};
 }
 
-// Gives the new file the owner, group and permission bits of the old one.
-// Where the group cannot be kept, the group's bits are dropped: they would
-// otherwise open the file to a group its owner never chose.
-std::error_code KeepOwnerAndMode(int fd, const struct stat& old) {
+// Gives the new file the owner, group, permission bits and access control
+// list of the old one, as far as the system lets this process. What cannot
+// be kept errs on the private side:
+//   - where the group cannot be kept, the group's bits are dropped: they
+//     would otherwise open the file to a group its owner never chose;
+//   - where the access list cannot be copied, so are they: with a list, the
+//     group bits are its mask, not the group's rights;
+//   - where the bits cannot be set at all, the file stays as it was made,
+//     readable and writable by its owner only.
+void KeepOwnerAndMode(int fd, const fs::path& oldFile, const struct stat& old) {
+  const bool groupKept = fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                         fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+  char acl[4096];
+  const ssize_t aclSize = getxattr(oldFile.c_str(), kAccessAcl, acl, sizeof acl);
+  const bool hasAcl = aclSize > 0 || (aclSize < 0 && errno == ERANGE);
   mode_t mode = old.st_mode & 0777;
-  if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
-    mode &= ~static_cast<mode_t>(070);
-  return fchmod(fd, mode) == 0 ? std::error_code{} : Errno();
+  if (!groupKept || hasAcl) mode &= ~static_cast<mode_t>(070);
+  if (fchmod(fd, mode) != 0) return;
+  // Setting the list sets the group bits, its mask, with it.
+  if (groupKept && aclSize > 0) fsetxattr(fd, kAccessAcl, acl, static_cast<std::size_t>(aclSize), 0);
 }
 
 void SyncDirectory(const fs::path& dir) {
@@ -398,7 +421,7 @@ std::error_code ReplaceFileContent(const fs::path& file, const std::string& byte
   const int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out < 0) return Errno();
   std::error_code error = WriteAll(out, bytes);
-  if (!error && exists) error = KeepOwnerAndMode(out, old);
+  if (!error && exists) KeepOwnerAndMode(out, target, old);
   if (!error && fsync(out) != 0) error = Errno();
   if (close(out) != 0 && !error) error = Errno();
   if (!error && std::rename(temporary.c_str(), target.c_str()) != 0) error = Errno();
@@ -420,7 +443,8 @@ FileProblem ProblemOf(const std::error_code& error) {
   if (error.category() == WindowsErrors()) {
     switch (error.value()) {
       case ERROR_SHARING_VIOLATION:
-      case ERROR_LOCK_VIOLATION: return FileProblem::InUse;
+      case ERROR_LOCK_VIOLATION:
+      case ERROR_UNABLE_TO_REMOVE_REPLACED: return FileProblem::InUse;
       case ERROR_DISK_QUOTA_EXCEEDED:
       case ERROR_NOT_ENOUGH_QUOTA: return FileProblem::QuotaExceeded;
       case ERROR_CRC:

@@ -163,6 +163,12 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
     }
     ++count;
     if (c == ByteReader::kEnd) break;
+    // Four values a line: a line ends after the fourth value and the eighth,
+    // and only there. A column of numbers is not a file of saved entries.
+    if ((count % 4 == 0) != IsLineEnd(c)) {
+      foreign = true;
+      break;
+    }
     if (count == 8) {
       // What may follow the last value: line ends, blanks, and the zero
       // bytes a crash can leave at the end of a file. A ninth value, even

@@ -70,13 +70,14 @@ Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path
 // more than kMaxEntriesBytes in all.
 //
 // Saved entries are what this program writes and what a save cut short or
-// an editor leaves of it: values separated by commas and line ends (CR LF,
-// CR or LF; blank lines between them), each value a decimal number with an
-// optional sign and point, or empty, with blanks, tabs or double quotes
-// around it; a UTF-8 byte-order mark before the first; after the eighth
-// value nothing but blanks, line ends and zero bytes (what a crash leaves).
-// Anything else (words, Chinese text, a date such as 2026-11-02, more than
-// eight values) is someone else's file: NotEntries.
+// an editor leaves of it: two lines of four values separated by commas, or
+// the beginning of them; lines ended by CR LF, CR or LF, with blank lines
+// between them; each value a decimal number with an optional sign and
+// point, or empty, with blanks, tabs or double quotes around it; a UTF-8
+// byte-order mark before the first; after the eighth value nothing but
+// blanks, line ends and zero bytes (what a crash leaves). Anything else
+// (words, Chinese text, a date such as 2026-11-02, a column of numbers,
+// more than eight values) is someone else's file: NotEntries.
 Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next);
 inline constexpr std::size_t kMaxEntriesBytes = 64 * 1024;
 

@@ -26,8 +26,40 @@ const char* FieldName(DateField field) {
 }  // namespace
 
 std::string PathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  // Windows names are UTF-16 and may hold a lone surrogate, which no UTF-8
+  // conversion of the library takes: it is shown as U+FFFD.
+  const std::wstring& wide = path.native();
+  std::string text;
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    char32_t c = static_cast<char16_t>(wide[i]);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(wide[++i]) - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else if (c < 0x800) {
+      text += static_cast<char>(0xC0 | (c >> 6));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      text += static_cast<char>(0xE0 | (c >> 12));
+      text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | (c >> 18));
+      text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return text;
+#else
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
+#endif
 }
 
 std::string AboutText() {
@@ -49,12 +81,17 @@ std::string DateFailureText(const DueDateFailure& failure) {
 }
 
 std::string ReasonText(const EntriesFailure& failure) {
-  const char* reason = "保存时出错";
-  switch (ProblemOf(failure.error)) {
+  return ProblemText(failure.error, failure.Reason(), "保存时出错");
+}
+
+std::string ProblemText(const std::error_code& error, const std::string& system,
+                        const char* otherwise) {
+  const char* reason = otherwise;
+  switch (ProblemOf(error)) {
     case FileProblem::InUse:
       reason = "文件正被另一个程序（例如编辑器、同步软件或杀毒软件）使用，请关闭那个程序或稍等片刻";
       break;
-    case FileProblem::Denied: reason = "没有写入这个文件或文件夹的权限"; break;
+    case FileProblem::Denied: reason = "没有读写这个文件或文件夹的权限"; break;
     case FileProblem::ReadOnlyDisk: reason = "磁盘是只读的"; break;
     case FileProblem::DiskFull: reason = "磁盘已满"; break;
     case FileProblem::QuotaExceeded: reason = "超出了您在这个磁盘上的空间配额"; break;
@@ -67,7 +104,7 @@ std::string ReasonText(const EntriesFailure& failure) {
     case FileProblem::TooLarge: reason = "系统不允许本程序写入这么大的文件"; break;
     case FileProblem::Other: break;
   }
-  return std::string(reason) + "（" + failure.Reason() + "）";
+  return std::string(reason) + "（" + system + "）";
 }
 
 namespace {
@@ -170,10 +207,20 @@ void Form1::Exit() {
 
   // A file of the user's own that happens to bear the name is replaced only
   // when the user says so; saved entries, even damaged ones, are replaced.
+  // A file that cannot be read now cannot be told apart, so it is not
+  // replaced either: the user hears why.
   const auto current = ReadEntriesFile(settings_.entriesFile);
-  if (!current && current.error().kind == EntriesFailure::NotEntries &&
-      !view_.Confirm(kMessageTitle, ReplaceQuestionText(settings_.entriesFile))) {
-    return;
+  if (!current) {
+    const EntriesFailure& failure = current.error();
+    if (failure.kind == EntriesFailure::Unreadable &&
+        failure.error != std::errc::no_such_file_or_directory) {
+      view_.ShowMessage(MessageIcon::Warning, kMessageTitle, SaveFailureText(failure));
+      return;
+    }
+    if (failure.kind == EntriesFailure::NotEntries &&
+        !view_.Confirm(kMessageTitle, ReplaceQuestionText(settings_.entriesFile))) {
+      return;
+    }
   }
 
   const auto saved = SaveEntries(settings_.entriesFile, e);

@@ -68,6 +68,10 @@ std::string SaveFailureText(const EntriesFailure& failure);
 std::string ReplaceQuestionText(const std::filesystem::path& file);
 // The reason a save failed, in Chinese, with the system's own text in brackets.
 std::string ReasonText(const EntriesFailure& failure);
+// … and of any failed file operation: the reason for `error` in Chinese, or
+// `otherwise` where there is no better one, then `system` in brackets.
+std::string ProblemText(const std::error_code& error, const std::string& system,
+                        const char* otherwise);
 // … and when the instructions cannot be shown.
 std::string InstructionsFailureText(OpenResult result, const std::filesystem::path& file);
 

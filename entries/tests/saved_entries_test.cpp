@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <tuple>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +16,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -82,6 +86,17 @@ TEST_F(EntriesFileTest, ReplacesAnEarlierFileWhole) {
   EXPECT_EQ(Strays(), 0);
 }
 
+TEST_F(EntriesFileTest, ASaveClearsOnlyTheTemporaryFilesOfKilledSaves) {
+  const fs::path abandoned = dir_ / "time.txt.99999999.0123456789abcdef.tmp";
+  const char* const users[] = {"time.txt.2024.tmp", "time.txt.99999999.old.tmp",
+                               "time.txt.99999998.0123456789ABCDEF.tmp", "time.txt.bak"};
+  std::ofstream(abandoned) << "2000,1,1,30\r\n";
+  for (const char* name : users) std::ofstream(dir_ / name) << "mine";
+  ASSERT_TRUE(SaveEntries(file_, Initial()).ok());
+  EXPECT_FALSE(fs::exists(abandoned));
+  for (const char* name : users) EXPECT_TRUE(fs::exists(dir_ / name)) << name;
+}
+
 TEST_F(EntriesFileTest, FirstStartCreatesAnEmptyFileAndGivesNothing) {
   const auto loaded = LoadEntries(file_);
   ASSERT_FALSE(loaded.ok());
@@ -138,8 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"empty values", "2011,,27,28\r\n2011,5,,0\r\n",
                  {"2011", "0", "27", "28", "2011", "5", "0", CalcMethod::FromLastPeriod}},
         LoadCase{"blank lines", "\r\n\r\n2011,4,27,28\r\n\r\n2011,5,15,0\r\n", kSaved},
-        LoadCase{"lines not of four", "2011,4,27\r\n28,2011,5,15,1\r\n",
-                 WithMethod(kSaved, CalcMethod::FromConception)},
         LoadCase{"negative and fractional numbers", "-3,+4,.5,28.50\r\n2011,5.,-0,1\r\n",
                  {"-3", "4", "0.5", "28.5", "2011", "5", "0", CalcMethod::FromConception}},
         LoadCase{"blanks inside quotes", "\" 2011 \" ,\"4\t\",27,28\r\n2011,5,15,0\r\n", kSaved},
@@ -172,7 +185,9 @@ TEST_P(LoadEntriesRefuses, GivesNothingAndLeavesTheFileAlone) {
 INSTANTIATE_TEST_SUITE_P(
     Files, LoadEntriesRefuses,
     testing::Values(BadCase{"empty", "", EntriesFailure::NothingSaved},
-                    BadCase{"seven values", "2011,4,27,28\r\n2011,5,15\r\n", EntriesFailure::Incomplete},
+                    BadCase{"seven values", "2011,4,27,28\r\n2011,5,15", EntriesFailure::Incomplete},
+                    BadCase{"a second line of three", "2011,4,27,28\r\n2011,5,15\r\n",
+                            EntriesFailure::NotEntries},
                     BadCase{"one line", "2011,4,27,28\r\n", EntriesFailure::Incomplete},
                     BadCase{"only blanks", "  \r\n\t\r\n", EntriesFailure::Incomplete},
                     BadCase{"only a byte-order mark", "\xEF\xBB\xBF", EntriesFailure::Incomplete},
@@ -195,6 +210,12 @@ INSTANTIATE_TEST_SUITE_P(
                             EntriesFailure::NotEntries},
                     BadCase{"an unclosed quote", "2011,4,27,28\r\n2011,\"5,15,0\r\n",
                             EntriesFailure::NotEntries},
+                    BadCase{"lines not of four", "2011,4,27\r\n28,2011,5,15,1\r\n",
+                            EntriesFailure::NotEntries},
+                    BadCase{"hours worked, a number a line", "8.5\n7.25\n6\n", EntriesFailure::NotEntries},
+                    BadCase{"eight numbers in a column", "100\n200\n300\n400\n500\n600\n700\n800\n",
+                            EntriesFailure::NotEntries},
+                    BadCase{"one line of eight", "2011,4,27,28,2011,5,15,0\r\n", EntriesFailure::NotEntries},
                     BadCase{"more than eight numbers", "1,2,3,4\r\n5,6,7,8\r\n9,10,11,12\r\n",
                             EntriesFailure::NotEntries},
                     BadCase{"a ninth value, empty", "2011,4,27,28\r\n2011,5,15,0,\r\n",
@@ -337,96 +358,146 @@ TEST_F(EntriesFileTest, AReadOnlyDirectoryFailsTheSaveAndKeepsTheOldFile) {
   EXPECT_EQ(Strays(), 0);
 }
 
-// What the user set on "time.txt" survives a save: its permission bits and
-// owner, and a link stays a link whose target takes the entries.
-enum class Standing { NoFile, PlainFile, RelativeLink, AbsoluteLinkElsewhere, LinkToALink, DanglingLink };
-
-struct KeepCase {
-  const char* what;
-  Standing standing;
-  fs::perms mode;  // of the file that holds the entries, before and after
-  bool othersOwnIt;  // owned by nobody:nogroup (a save as root keeps that)
-};
-void PrintTo(const KeepCase& c, std::ostream* os) { *os << c.what; }
-
-class SaveKeeps : public EntriesFileTest, public testing::WithParamInterface<KeepCase> {};
-
-TEST_P(SaveKeeps, ThePermissionsOwnerAndLinksOfTheFile) {
-  const KeepCase& c = GetParam();
-  const fs::path elsewhere = dir_ / "synced" / "notes";
-  fs::create_directories(elsewhere);
-  fs::path real = file_;
-  if (c.othersOwnIt && getuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
-  switch (c.standing) {
-    case Standing::NoFile:
-    case Standing::PlainFile: break;
-    case Standing::RelativeLink:
-      real = dir_ / "real.txt";
-      fs::create_symlink("real.txt", file_);
-      break;
-    case Standing::AbsoluteLinkElsewhere:
-    case Standing::DanglingLink:
-      real = elsewhere / "time.txt";
-      fs::create_symlink(real, file_);
-      break;
-    case Standing::LinkToALink:
-      real = elsewhere / "time.txt";
-      fs::create_symlink("synced/notes/middle.txt", file_);
-      fs::create_symlink("time.txt", elsewhere / "middle.txt");
-      break;
-  }
-  const bool linked = c.standing != Standing::NoFile && c.standing != Standing::PlainFile;
-  if (c.standing != Standing::DanglingLink && c.standing != Standing::NoFile) {
-    std::ofstream(real, std::ios::binary) << "2000,1,1,30\r\n2000,1,15,1\r\n";
-    fs::permissions(real, c.mode);
-    if (c.othersOwnIt) {
-      ASSERT_EQ(chown(real.c_str(), 65534, 65534), 0);
-    }
-  }
-  const mode_t mask = umask(0);  // the process's mask may not widen a new file
-  const bool saved = SaveEntries(file_, Initial()).ok();
-  umask(mask);
-  ASSERT_TRUE(saved);
-
-  std::ifstream in(real, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kExample);
-  EXPECT_EQ(fs::is_symlink(file_), linked);
-  if (c.standing == Standing::LinkToALink) {
-    EXPECT_TRUE(fs::is_symlink(elsewhere / "middle.txt"));
-  }
-  EXPECT_EQ(fs::status(real).permissions(), c.mode);
-  struct stat st {};
-  ASSERT_EQ(stat(real.c_str(), &st), 0);
-  if (c.othersOwnIt) {
-    EXPECT_EQ(st.st_uid, 65534u);
-    EXPECT_EQ(st.st_gid, 65534u);
-  } else {
-    EXPECT_EQ(st.st_uid, getuid());
-  }
-  // Beside time.txt: the synced folder, and real.txt; no temporary file.
-  EXPECT_EQ(Strays(), c.standing == Standing::RelativeLink ? 2 : 1);
-  int left = 0;
-  for (const auto& entry : fs::directory_iterator(elsewhere)) left += entry.path().extension() == ".tmp";
-  EXPECT_EQ(left, 0);
-}
-
 constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
 constexpr fs::perms kGroupReads = kPrivate | fs::perms::group_read;
 constexpr fs::perms kEveryoneReads = kGroupReads | fs::perms::others_read;
+constexpr fs::perms kGroupWrites = kPrivate | fs::perms::group_read | fs::perms::group_write;
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, SaveKeeps,
-    testing::Values(KeepCase{"a private file", Standing::PlainFile, kPrivate, false},
-                    KeepCase{"a file its group reads", Standing::PlainFile, kGroupReads, false},
-                    KeepCase{"a file everyone reads", Standing::PlainFile, kEveryoneReads, false},
-                    KeepCase{"another user's file", Standing::PlainFile, kGroupReads, true},
-                    KeepCase{"a link beside its target", Standing::RelativeLink, kPrivate, false},
-                    KeepCase{"a link into a synced folder", Standing::AbsoluteLinkElsewhere,
-                             kGroupReads, false},
-                    KeepCase{"a link to a link", Standing::LinkToALink, kPrivate, false},
-                    // A file the program creates is its owner's alone.
-                    KeepCase{"a link to a file not yet there", Standing::DanglingLink, kPrivate, false},
-                    KeepCase{"no file yet", Standing::NoFile, kPrivate, false}));
+// A POSIX access list as Linux stores it: the owner and user 1000 may read
+// and write, the owning group and the others nothing (its mask shows as the
+// group bits, rw).
+std::string SharedWithOneUser() {
+  std::string acl;
+  const auto put = [&acl](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) acl += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(2, 4);  // version
+  const std::uint32_t anyone = 0xFFFFFFFF;
+  for (const auto& [tag, perm, id] : {std::tuple{0x01u, 6u, anyone}, std::tuple{0x02u, 6u, 1000u},
+                                      std::tuple{0x04u, 0u, anyone}, std::tuple{0x10u, 6u, anyone},
+                                      std::tuple{0x20u, 0u, anyone}}) {
+    put(tag, 2);
+    put(perm, 2);
+    put(id, 4);
+  }
+  return acl;
+}
+
+// What the user set on "time.txt" survives a save: its permission bits,
+// owner and access list, and a link stays a link whose target takes the
+// entries. A file the program creates is its owner's alone.
+TEST_F(EntriesFileTest, ASaveKeepsThePermissionsOwnerAndLinksOfTheFile) {
+  enum class Standing { NoFile, PlainFile, RelativeLink, AbsoluteLinkElsewhere, LinkToALink, DanglingLink };
+  const struct {
+    const char* what;
+    Standing standing;
+    fs::perms mode;    // of the file that holds the entries, before and after
+    bool othersOwnIt;  // owned by nobody:nogroup (a save as root keeps that)
+    bool acl;          // shared with one more user through an access list
+  } cases[] = {
+      {"a private file", Standing::PlainFile, kPrivate, false, false},
+      {"a file its group reads", Standing::PlainFile, kGroupReads, false, false},
+      {"a file everyone reads", Standing::PlainFile, kEveryoneReads, false, false},
+      {"another user's file", Standing::PlainFile, kGroupReads, true, false},
+      {"a file shared through an access list", Standing::PlainFile, kGroupWrites, false, true},
+      {"a link beside its target", Standing::RelativeLink, kPrivate, false, false},
+      {"a link into a synced folder", Standing::AbsoluteLinkElsewhere, kGroupReads, false, false},
+      {"a link to a link", Standing::LinkToALink, kPrivate, false, false},
+      {"a link to a file not yet there", Standing::DanglingLink, kPrivate, false, false},
+      {"no file yet", Standing::NoFile, kPrivate, false, false},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.othersOwnIt && getuid() != 0) {
+      std::printf("[ skipped  ] %s: only root may give a file to another user\n", c.what);
+      continue;
+    }
+    const fs::path dir = dir_ / std::to_string(++row);
+    const fs::path elsewhere = dir / "synced" / "notes";
+    fs::create_directories(elsewhere);
+    const fs::path file = dir / kEntriesFileName;
+    fs::path real = file;
+    switch (c.standing) {
+      case Standing::NoFile:
+      case Standing::PlainFile: break;
+      case Standing::RelativeLink:
+        real = dir / "real.txt";
+        fs::create_symlink("real.txt", file);
+        break;
+      case Standing::AbsoluteLinkElsewhere:
+      case Standing::DanglingLink:
+        real = elsewhere / "time.txt";
+        fs::create_symlink(real, file);
+        break;
+      case Standing::LinkToALink:
+        real = elsewhere / "time.txt";
+        fs::create_symlink("synced/notes/middle.txt", file);
+        fs::create_symlink("time.txt", elsewhere / "middle.txt");
+        break;
+    }
+    const bool linked = c.standing != Standing::NoFile && c.standing != Standing::PlainFile;
+    if (c.standing != Standing::DanglingLink && c.standing != Standing::NoFile) {
+      std::ofstream(real, std::ios::binary) << "2000,1,1,30\r\n2000,1,15,1\r\n";
+      fs::permissions(real, c.mode);
+      if (c.othersOwnIt) {
+        ASSERT_EQ(chown(real.c_str(), 65534, 65534), 0);
+      }
+    }
+    const std::string acl = SharedWithOneUser();
+    if (c.acl && setxattr(real.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+      std::printf("[ skipped  ] %s: no access lists on %s (%s)\n", c.what, dir.c_str(),
+                  std::strerror(errno));
+      continue;
+    }
+    const mode_t mask = umask(0);  // the process's mask may not widen a new file
+    const bool saved = SaveEntries(file, Initial()).ok();
+    umask(mask);
+    ASSERT_TRUE(saved);
+
+    std::ifstream in(real, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kExample);
+    EXPECT_EQ(fs::is_symlink(file), linked);
+    if (c.standing == Standing::LinkToALink) {
+      EXPECT_TRUE(fs::is_symlink(elsewhere / "middle.txt"));
+    }
+    EXPECT_EQ(fs::status(real).permissions(), c.mode);
+    struct stat st {};
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, c.othersOwnIt ? 65534u : getuid());
+    if (c.othersOwnIt) {
+      EXPECT_EQ(st.st_gid, 65534u);
+    }
+    if (c.acl) {
+      char kept[256];
+      const ssize_t size = getxattr(real.c_str(), "system.posix_acl_access", kept, sizeof kept);
+      EXPECT_EQ(std::string(kept, static_cast<std::size_t>(size > 0 ? size : 0)), acl);
+    }
+    // Beside time.txt: the synced folder, and real.txt; no temporary file.
+    std::size_t beside = 0, left = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) beside += entry.path().filename() != kEntriesFileName;
+    for (const auto& entry : fs::directory_iterator(elsewhere)) left += entry.path().extension() == ".tmp";
+    EXPECT_EQ(beside, c.standing == Standing::RelativeLink ? 2u : 1u);
+    EXPECT_EQ(left, 0u);
+  }
+}
+
+TEST_F(EntriesFileTest, AGroupTheSaverMayNotGiveLosesItsBits) {
+  // nobody saves over its own file whose group is root's: the new file
+  // cannot have that group, and its group bits would open it to nobody's.
+  Write(kExample);
+  ASSERT_EQ(chown(file_.c_str(), 65534, 0), 0);
+  fs::permissions(file_, kGroupReads);
+  fs::permissions(dir_, fs::perms::all);
+  const fs::path file = file_;
+  const int status = AsNobody([&] { return SaveEntries(file, Initial()).ok() ? 0 : 1; });
+  ASSERT_EQ(status, 0);
+  struct stat st {};
+  ASSERT_EQ(stat(file_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_NE(st.st_gid, 0u);
+  EXPECT_EQ(fs::status(file_).permissions(), kPrivate);
+}
 
 TEST_F(EntriesFileTest, FilesTheProgramCreatesAreItsOwnersAlone) {
   const mode_t mask = umask(0);

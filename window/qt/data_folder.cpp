@@ -6,26 +6,29 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <string>
 #include <system_error>
+
+#include "window/form1.h"
 
 namespace duedate {
 namespace {
 
-// The usual reasons, in words a user reads; the system's own text follows
-// in brackets.
+// The reason, in words a user reads; the system's own text follows in
+// brackets.
 QString Reason(int error) {
-  const QString system = QString::fromStdString(std::generic_category().message(error));
+  const std::string system = std::generic_category().message(error);
   const char* reason = nullptr;
   switch (error) {
     case EACCES:
     case EPERM: reason = "没有创建或使用这个文件夹的权限"; break;
-    case EROFS: reason = "磁盘是只读的"; break;
-    case ENOSPC: reason = "磁盘已满"; break;
     case EEXIST:
     case ENOTDIR: reason = "路径上已有一个同名的文件，不是文件夹"; break;
     default: break;
   }
-  return reason ? QString::fromUtf8(reason) + QStringLiteral("（%1）").arg(system) : system;
+  if (reason != nullptr) return QString::fromStdString(std::string(reason) + "（" + system + "）");
+  return QString::fromStdString(
+      ProblemText(std::error_code(error, std::generic_category()), system, "无法创建或进入这个文件夹"));
 }
 
 // mkdir -p with mode 0700 for every folder it creates; 0 or the errno.

@@ -22,7 +22,7 @@ using testing_support::FakeView;
 
 constexpr char kSaved[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
 
-enum class Setup { ReadOnlyFile, ReadOnlyFolder, RemovedFolder, FolderNamedLikeTheFile };
+enum class Setup { ReadOnlyFile, ReadOnlyFolder, RemovedFolder, FolderNamedLikeTheFile, WriteOnlyFile };
 
 struct FaultCase {
   const char* what;
@@ -71,6 +71,11 @@ TEST_P(Form1Faults, StartsQuietlyAndExplainsAFailedExit) {
     case Setup::FolderNamedLikeTheFile:
       fs::create_directory(file);
       break;
+    case Setup::WriteOnlyFile:
+      // Whether it holds saved entries cannot be told: it is not replaced.
+      std::ofstream(file, std::ios::binary) << kSaved;
+      fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_write);
+      break;
   }
 
   const pid_t child = fork();
@@ -106,7 +111,8 @@ TEST_P(Form1Faults, StartsQuietlyAndExplainsAFailedExit) {
       << "1: could not become nobody, 2: start-up entries wrong, 3: message at start, "
          "4: the program ended, 5: no message at exit, 6: the message does not explain, "
          "7: typing lost";
-  if (c.setup == Setup::ReadOnlyFile || c.setup == Setup::ReadOnlyFolder) {
+  if (c.setup == Setup::ReadOnlyFile || c.setup == Setup::ReadOnlyFolder ||
+      c.setup == Setup::WriteOnlyFile) {
     std::ifstream in(file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSaved) << "the file changed";
   }
@@ -115,12 +121,14 @@ TEST_P(Form1Faults, StartsQuietlyAndExplainsAFailedExit) {
 INSTANTIATE_TEST_SUITE_P(
     Files, Form1Faults,
     testing::Values(
-        FaultCase{"read-only time.txt", Setup::ReadOnlyFile, true, "没有写入这个文件或文件夹的权限"},
+        FaultCase{"read-only time.txt", Setup::ReadOnlyFile, true, "没有读写这个文件或文件夹的权限"},
         FaultCase{"read-only working folder", Setup::ReadOnlyFolder, true,
-                  "没有写入这个文件或文件夹的权限"},
+                  "没有读写这个文件或文件夹的权限"},
         FaultCase{"working folder removed", Setup::RemovedFolder, false, "文件夹不存在"},
         FaultCase{"time.txt is a folder", Setup::FolderNamedLikeTheFile, false,
-                  "已有一个同名的文件夹"}));
+                  "已有一个同名的文件夹"},
+        FaultCase{"time.txt may be written but not read", Setup::WriteOnlyFile, false,
+                  "没有读写这个文件或文件夹的权限"}));
 
 }  // namespace
 }  // namespace duedate

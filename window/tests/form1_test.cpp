@@ -210,63 +210,69 @@ TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {
 }
 
 // What stands in "time.txt" at 退出, and whether the user is asked first.
-struct ExitOverCase {
-  const char* what;
-  std::string bytes;
-  bool asks;  // the file holds no saved entries: the user's own
-};
-void PrintTo(const ExitOverCase& c, std::ostream* os) { *os << c.what; }
+TEST_F(Form1Test, ExitReplacesSavedEntriesButAsksBeforeReplacingTheUsersOwnFile) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool asks;  // the file holds no saved entries: the user's own
+  } cases[] = {
+      {"notes", "Remember: scan on the 12th.\nAsk about iron.\n", true},
+      {"a timesheet", "date,hours\r\n2026-11-02,7.5\r\n2026-11-03,8\r\n", true},
+      {"a short shopping list", "牛奶\n鸡蛋\n", true},
+      {"hours worked, a number a line", "8.5\n7.25\n6\n", true},
+      {"eight numbers, then words", "0,0,0,0\r\n0,0,0,0\r\nnotes\r\n", true},
+      {"saved entries", "2000,1,1,30\r\n2000,1,15,1\r\n", false},
+      {"a save cut short", "2000,1,1,30\r\n20", false},
+      {"an empty file", "", false},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path file = dir_ / std::to_string(++row) / kEntriesFileName;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << c.bytes;
+    const auto bytes = [&file] {
+      std::ifstream in(file, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    FormSettings settings = Settings();
+    settings.entriesFile = file;
+    FakeView view;
+    Form1 form(view, settings);
+    form.Load();
+    if (c.asks) {
+      // At start the user's file leaves the initial entries in place.
+      EXPECT_EQ(view.Text(Control::Text2), "04");
+      EXPECT_EQ(view.Text(Control::Text13), "05");
+    }
+    view.SetText(Control::Text1, "2026");
 
-class Form1ExitOver : public Form1Test, public testing::WithParamInterface<ExitOverCase> {};
+    // The default answer: nothing replaced, nothing lost, the window stays.
+    form.Press(Control::Command1);
+    if (!c.asks) {
+      EXPECT_TRUE(view.questions.empty());
+      EXPECT_EQ(view.ended, 1);
+      EXPECT_EQ(bytes().substr(0, 5), "2026,");
+      continue;
+    }
+    ASSERT_EQ(view.questions.size(), 1u);
+    const std::string& question = view.questions[0].text;
+    EXPECT_NE(question.find(PathText(fs::absolute(file))), std::string::npos) << question;
+    EXPECT_NE(question.find("原有的内容将会丢失"), std::string::npos) << question;
+    EXPECT_EQ(view.questions[0].title, kMessageTitle);
+    EXPECT_EQ(view.ended, 0);
+    EXPECT_EQ(bytes(), c.bytes);
+    EXPECT_EQ(view.Text(Control::Text1), "2026");
+    EXPECT_TRUE(view.messages.empty());
 
-TEST_P(Form1ExitOver, ReplacesSavedEntriesButAsksBeforeReplacingTheUsersOwnFile) {
-  const ExitOverCase& c = GetParam();
-  std::ofstream(dir_ / kEntriesFileName, std::ios::binary) << c.bytes;
-  Form1 form(view_, Settings());
-  form.Load();
-  if (c.asks) {
-    // At start the user's file leaves the initial entries in place.
-    EXPECT_EQ(view_.Text(Control::Text2), "04");
-    EXPECT_EQ(view_.Text(Control::Text13), "05");
+    // Only an explicit yes replaces it.
+    view.confirms = true;
+    form.Press(Control::Command1);
+    EXPECT_EQ(view.questions.size(), 2u);
+    EXPECT_EQ(view.ended, 1);
+    EXPECT_EQ(bytes(), "2026,4,27,28\r\n2011,5,15,0\r\n");
   }
-  view_.SetText(Control::Text1, "2026");
-
-  // The default answer: nothing replaced, nothing lost, the window stays.
-  form.Press(Control::Command1);
-  if (!c.asks) {
-    EXPECT_TRUE(view_.questions.empty());
-    EXPECT_EQ(view_.ended, 1);
-    EXPECT_EQ(FileBytes().substr(0, 5), "2026,");
-    return;
-  }
-  ASSERT_EQ(view_.questions.size(), 1u);
-  const std::string& question = view_.questions[0].text;
-  EXPECT_NE(question.find(PathText(fs::absolute(dir_ / kEntriesFileName))), std::string::npos) << question;
-  EXPECT_NE(question.find("原有的内容将会丢失"), std::string::npos) << question;
-  EXPECT_EQ(view_.questions[0].title, kMessageTitle);
-  EXPECT_EQ(view_.ended, 0);
-  EXPECT_EQ(FileBytes(), c.bytes);
-  EXPECT_EQ(view_.Text(Control::Text1), "2026");
-  EXPECT_TRUE(view_.messages.empty());
-
-  // Only an explicit yes replaces it.
-  view_.confirms = true;
-  form.Press(Control::Command1);
-  EXPECT_EQ(view_.questions.size(), 2u);
-  EXPECT_EQ(view_.ended, 1);
-  EXPECT_EQ(FileBytes(), "2026,4,27,28\r\n2011,5,15,0\r\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, Form1ExitOver,
-    testing::Values(
-        ExitOverCase{"notes", "Remember: scan on the 12th.\nAsk about iron.\n", true},
-        ExitOverCase{"a timesheet", "date,hours\r\n2026-11-02,7.5\r\n2026-11-03,8\r\n", true},
-        ExitOverCase{"a short shopping list", "牛奶\n鸡蛋\n", true},
-        ExitOverCase{"eight numbers, then words", "0,0,0,0\r\n0,0,0,0\r\nnotes\r\n", true},
-        ExitOverCase{"saved entries", "2000,1,1,30\r\n2000,1,15,1\r\n", false},
-        ExitOverCase{"a save cut short", "2000,1,1,30\r\n20", false},
-        ExitOverCase{"an empty file", "", false}));
 
 TEST_F(Form1Test, ExitWithoutAFileSavesWithoutAsking) {
   Form1 form(view_, Settings());
@@ -278,12 +284,12 @@ TEST_F(Form1Test, ExitWithoutAFileSavesWithoutAsking) {
 
 // The reason a save failed, for each error a save can meet: Chinese first,
 // the system's own text in brackets.
-TEST(SaveReason, IsChineseWithTheSystemsTextInBrackets) {
+TEST_F(Form1Test, ASaveFailureGivesItsReasonInChineseWithTheSystemsTextInBrackets) {
   const struct {
     std::error_code error;
     const char* reason;
   } cases[] = {
-      {std::make_error_code(std::errc::permission_denied), "没有写入这个文件或文件夹的权限"},
+      {std::make_error_code(std::errc::permission_denied), "没有读写这个文件或文件夹的权限"},
       {std::make_error_code(std::errc::read_only_file_system), "磁盘是只读的"},
       {std::make_error_code(std::errc::no_space_on_device), "磁盘已满"},
       {std::make_error_code(std::errc::io_error), "读写磁盘或网络时出错"},
@@ -301,7 +307,8 @@ TEST(SaveReason, IsChineseWithTheSystemsTextInBrackets) {
       // Told apart by the Windows error: a file held open is no denial.
       {std::error_code(ERROR_SHARING_VIOLATION, WindowsErrors()), "正被另一个程序"},
       {std::error_code(ERROR_LOCK_VIOLATION, WindowsErrors()), "正被另一个程序"},
-      {std::error_code(ERROR_ACCESS_DENIED, WindowsErrors()), "没有写入这个文件或文件夹的权限"},
+      {std::error_code(ERROR_UNABLE_TO_REMOVE_REPLACED, WindowsErrors()), "正被另一个程序"},
+      {std::error_code(ERROR_ACCESS_DENIED, WindowsErrors()), "没有读写这个文件或文件夹的权限"},
       {std::error_code(ERROR_DISK_QUOTA_EXCEEDED, WindowsErrors()), "配额"},
       {std::error_code(ERROR_HANDLE_DISK_FULL, WindowsErrors()), "磁盘已满"},
       {std::error_code(ERROR_WRITE_PROTECT, WindowsErrors()), "磁盘是只读的"},
@@ -362,6 +369,14 @@ TEST_F(Form1Test, InstructionsThatCannotBeShownAreReportedWithThePath) {
               std::string::npos);
   }
 }
+
+#ifdef _WIN32
+TEST_F(Form1Test, APathWithALoneSurrogateIsShownNotThrownOn) {
+  const std::wstring name = std::wstring(L"C:\\笔记") + wchar_t(0xD800) + L"\\time.txt";
+  EXPECT_EQ(PathText(std::filesystem::path(name)), "C:\\笔记\xEF\xBF\xBD\\time.txt");
+  EXPECT_EQ(PathText(std::filesystem::path(L"C:\\\xD83D\xDE00")), "C:\\\xF0\x9F\x98\x80");
+}
+#endif
 
 struct NotepadCase {
   std::wstring program, directory, commandLine;
