@@ -11,6 +11,7 @@ namespace duedate::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Form1";
+constexpr UINT_PTR kIconTimer = 1;
 
 }  // namespace
 
@@ -56,7 +57,9 @@ void Form1Window::Show(int showCommand) {
   HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   lastFocus_ = first;
   if (first != nullptr) SetFocus(first);
-  SetIcons();
+  // The icons wait until the window has been drawn and nothing else is to
+  // be done: a timer's message comes only when the queue is empty.
+  SetTimer(hwnd_, kIconTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void Form1Window::SetIcons() {
@@ -178,6 +181,11 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_TIMER:
+      if (wParam != kIconTimer) break;
+      KillTimer(hwnd_, kIconTimer);
+      SetIcons();
+      return 0;
     case WM_DPICHANGED:
       // On a monitor of another DPI, or the DPI changed: lay out again, in
       // the rectangle Windows suggests.
