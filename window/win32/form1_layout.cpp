@@ -1,6 +1,6 @@
 // The controls of Form1 and their layout: made from the controls table, and
-// placed at its twips at the DPI of the monitor the window is on. One path
-// lays the window out at its start and at every change of DPI.
+// placed at its twips at the DPI of the monitor the window is on, when they
+// are made and at every change of DPI.
 #include <vector>
 
 #include "window/win32/accessible_name.h"
@@ -49,20 +49,26 @@ int VisibleWidth(const ControlSpec& option) {
 
 }  // namespace
 
-void Form1Window::CreateControls() {
+void Form1Window::CreateControls(int dpi) {
   // Controls that take the focus are created in Tab order (the order the
-  // dialog manager walks), the labels last so that they lie beneath.
+  // dialog manager walks), the labels last so that they lie beneath. Each
+  // is made at its place and with its font, so that nothing is moved or
+  // drawn twice before the window is first shown.
   std::vector<const ControlSpec*> creation = TabOrder();
   for (const ControlSpec& spec : Form1Controls())
     if (spec.kind == ControlKind::Label) creation.push_back(&spec);
 
+  font_ = FontFor(dpi);
   for (const ControlSpec* spec : creation) {
     const std::wstring caption = Wide(spec->caption);
     const DWORD exStyle = spec->kind == ControlKind::TextBox ? WS_EX_CLIENTEDGE : 0;
+    const RECT place = PlaceOf(*spec, dpi);
     HWND child = CreateWindowExW(exStyle, WindowClassOf(spec->kind), caption.c_str(),
-                                 StyleOf(spec->kind), 0, 0, 0, 0, hwnd_,
+                                 StyleOf(spec->kind), place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*spec))),
                                  instance_, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (spec->kind == ControlKind::TextBox) {
       SendMessageW(child, EM_LIMITTEXT, 0, 0);  // no limit
       NameForScreenReaders(child, Wide(spec->accessibleName));
@@ -71,21 +77,38 @@ void Form1Window::CreateControls() {
     children_.emplace(spec->control, child);
   }
   Select(Control::Option1);
+  SizeWindow(dpi);
+}
+
+HFONT Form1Window::FontFor(int dpi) {
+  // The classic 9-point Chinese system font, made again for each DPI; Wine
+  // maps SimSun to an installed Chinese font.
+  return CreateFontW(-MulDiv(12, dpi, USER_DEFAULT_SCREEN_DPI), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                     FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+}
+
+RECT Form1Window::PlaceOf(const ControlSpec& spec, int dpi) {
+  const int width = spec.kind == ControlKind::OptionButton ? VisibleWidth(spec) : spec.width;
+  const int left = TwipsToPixels(spec.left, dpi);
+  const int top = TwipsToPixels(spec.top, dpi);
+  return {left, top, left + TwipsToPixels(width, dpi), top + TwipsToPixels(spec.height, dpi)};
+}
+
+void Form1Window::SizeWindow(int dpi) {
+  const SIZE size = WindowSizeFor(TwipsToPixels(kClientWidthTwips, dpi),
+                                  TwipsToPixels(kClientHeightTwips, dpi), kWindowStyle, 0, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::LayOut(int dpi, const RECT* suggested) {
-  // The classic 9-point Chinese system font, made again for each DPI; Wine
-  // maps SimSun to an installed Chinese font.
-  HFONT font = CreateFontW(-MulDiv(12, dpi, USER_DEFAULT_SCREEN_DPI), 0, 0, 0, FW_NORMAL, FALSE,
-                           FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
+  HFONT font = FontFor(dpi);
   for (const ControlSpec& spec : Form1Controls()) {
     HWND child = GetDlgItem(hwnd_, ControlId(spec));
     if (child == nullptr) continue;
-    const int width = spec.kind == ControlKind::OptionButton ? VisibleWidth(spec) : spec.width;
-    SetWindowPos(child, nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                 TwipsToPixels(width, dpi), TwipsToPixels(spec.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT place = PlaceOf(spec, dpi);
+    SetWindowPos(child, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   if (font_ != nullptr) DeleteObject(font_);
@@ -95,9 +118,7 @@ void Form1Window::LayOut(int dpi, const RECT* suggested) {
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
-    const SIZE size = WindowSizeFor(TwipsToPixels(kClientWidthTwips, dpi),
-                                    TwipsToPixels(kClientHeightTwips, dpi), kWindowStyle, 0, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeWindow(dpi);
   }
 }
 

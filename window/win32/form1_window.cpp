@@ -1,5 +1,7 @@
 #include "window/win32/form1_window.h"
 
+#include <tuple>
+
 #include "window/win32/dpi.h"
 #include "window/win32/resource.h"
 #include "window/win32/system_folder.h"
@@ -9,6 +11,7 @@ namespace duedate::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Form1";
+constexpr UINT_PTR kIconTimer = 1;
 
 }  // namespace
 
@@ -41,17 +44,10 @@ bool Form1Window::Create() {
   wc.lpszClassName = kClassName;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_YUCHANQI), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON),
-                                           GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_YUCHANQI),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   const std::wstring caption = Wide(kWindowCaption);
-  // Made at no size: the layout sizes it for the DPI of its monitor.
+  // Made at no size: it is sized for the DPI of its monitor with its controls.
   if (!BaseWindow::Create(wc, caption.c_str(), kWindowStyle, 0, 0, 0)) return false;
-  CreateControls();
-  LayOut(DpiOf(hwnd_), nullptr);
+  CreateControls(DpiOf(hwnd_));
   return true;
 }
 
@@ -61,6 +57,20 @@ void Form1Window::Show(int showCommand) {
   HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   lastFocus_ = first;
   if (first != nullptr) SetFocus(first);
+  // The icons wait until the window has been drawn and nothing else is to
+  // be done: a timer's message comes only when the queue is empty.
+  SetTimer(hwnd_, kIconTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void Form1Window::SetIcons() {
+  // Shared: Windows keeps them as long as the program runs.
+  for (const auto& [which, width, height] : {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON},
+                                             std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+    HANDLE icon = LoadImageW(instance_, MAKEINTRESOURCEW(IDI_YUCHANQI), IMAGE_ICON,
+                             GetSystemMetrics(width), GetSystemMetrics(height),
+                             LR_DEFAULTCOLOR | LR_SHARED);
+    if (icon != nullptr) SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
 }
 
 std::string Form1Window::Text(Control control) const {
@@ -178,6 +188,11 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_TIMER:
+      if (wParam != kIconTimer) break;
+      KillTimer(hwnd_, kIconTimer);
+      SetIcons();
+      return 0;
     case WM_DPICHANGED:
       // On a monitor of another DPI, or the DPI changed: lay out again, in
       // the rectangle Windows suggests.

@@ -37,11 +37,18 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  // Makes the controls of the table, not yet placed (form1_layout.cpp).
-  void CreateControls();
-  // Places every control at its twips and makes the font, at `dpi`; sizes
-  // the window for its client area or puts it in `suggested`.
+  // Makes the font and the controls of the table, each at its twips at
+  // `dpi`, and sizes the window for them (form1_layout.cpp).
+  void CreateControls(int dpi);
+  // Places every control at its twips and makes the font again, at `dpi`;
+  // sizes the window for its client area or puts it in `suggested`.
   void LayOut(int dpi, const RECT* suggested);
+  static HFONT FontFor(int dpi);
+  static RECT PlaceOf(const ControlSpec& spec, int dpi);
+  void SizeWindow(int dpi);
+  // The window's icons, loaded once it has been drawn: the first paint
+  // needs none of them.
+  void SetIcons();
   HWND Child(Control control) const { return children_.at(control); }
 
   HINSTANCE instance_;
