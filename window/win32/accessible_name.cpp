@@ -2,7 +2,6 @@
 
 #include <oleacc.h>
 
-#include <new>
 #include <utility>
 
 #include "window/win32/system_folder.h"
@@ -43,9 +42,12 @@ const OleFunctions* Ole() {
     ole.resultFromObject = SystemFunction<decltype(ole.resultFromObject)>(oleacc, "LresultFromObject");
     if (initialize != nullptr && ole.uninitialize != nullptr && ole.allocString != nullptr &&
         ole.createStandard != nullptr && ole.resultFromObject != nullptr) {
-      // S_FALSE too (OLE was already on) owes an OleUninitialize.
-      ole.initialised = SUCCEEDED(initialize(nullptr));
-      loading = Loading::Loaded;
+      // S_FALSE too (OLE was already on) owes an OleUninitialize. COM started
+      // otherwise on this thread serves as well; OLE that cannot start at
+      // all leaves the boxes to answer as standard boxes do.
+      const HRESULT started = initialize(nullptr);
+      ole.initialised = SUCCEEDED(started);
+      if (ole.initialised || started == RPC_E_CHANGED_MODE) loading = Loading::Loaded;
     }
   }
   return loading == Loading::Loaded ? &ole : nullptr;
@@ -119,6 +121,21 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argument) override {
+    // The name asked for late-bound, of the box itself, is ours too.
+    if (id == DISPID_ACC_NAME && (flags & DISPATCH_PROPERTYGET) != 0 && result != nullptr &&
+        params != nullptr && params->cNamedArgs == 0 &&
+        (params->cArgs == 0 || (params->cArgs == 1 && IsSelf(params->rgvarg[0])))) {
+      VARIANT self{};
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      BSTR name = nullptr;
+      const HRESULT got = get_accName(self, &name);
+      if (SUCCEEDED(got)) {
+        result->vt = VT_BSTR;
+        result->bstrVal = name;
+      }
+      return got;
+    }
     return standard_->Invoke(id, iid, locale, flags, params, result, exception, argument);
   }
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
@@ -220,7 +237,11 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
     result = theirCopy->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&standardCopy));
     theirCopy->Release();
     if (FAILED(result) || standardCopy == nullptr) return E_NOTIMPL;
-    auto* named = new (std::nothrow) NamedAccessible(standardCopy, name_);
+    NamedAccessible* named = nullptr;
+    try {
+      named = new NamedAccessible(standardCopy, name_);
+    } catch (...) {  // no memory for the name: no exception crosses COM
+    }
     if (named == nullptr) {
       standardCopy->Release();
       return E_OUTOFMEMORY;
@@ -282,14 +303,18 @@ LRESULT CALLBACK NamedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         SUCCEEDED(functions->createStandard(box, OBJID_CLIENT, __uuidof(IAccessible),
                                             reinterpret_cast<void**>(&standard))) &&
         standard != nullptr) {
-      auto* wrapper = new (std::nothrow) NamedAccessible(standard, named->name);
+      NamedAccessible* wrapper = nullptr;
+      try {
+        wrapper = new NamedAccessible(standard, named->name);
+      } catch (...) {  // no memory for the name: the box's own answer
+      }
       if (wrapper == nullptr) {
         standard->Release();
       } else {
         const LRESULT result = functions->resultFromObject(
             __uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapper));
         wrapper->Release();
-        return result;
+        if (result > 0) return result;  // else the box's own answer below
       }
     }
   } else if (message == WM_NCDESTROY) {

@@ -968,6 +968,16 @@ void CheckNamedBoxIdentity() {
     Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
               role.lVal == ROLE_SYSTEM_TEXT,
           "a named box is still an editable text");
+    // Asked late-bound, as scripting clients ask.
+    DISPPARAMS none{};
+    VARIANT late{};
+    const HRESULT invoked = accessible->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                               DISPATCH_PROPERTYGET, &none, &late, nullptr, nullptr);
+    Check(SUCCEEDED(invoked) && late.vt == VT_BSTR && late.bstrVal != nullptr &&
+              Utf8(std::wstring(late.bstrVal, SysStringLen(late.bstrVal))) == name,
+          "asked through IDispatch::Invoke, a named box gives its name",
+          "error " + std::to_string(static_cast<unsigned long>(invoked)));
+    VariantClear(&late);
     accessible->Release();
   }
   DestroyWindow(window);
