@@ -70,10 +70,12 @@ void RemoveAbandonedTemporaries(const fs::path& file) {
     }
     // Exactly "<process id>.<16 hex digits>" between them: a file of the
     // user's own such as "time.txt.2024.tmp" is no temporary file of ours.
-    unsigned long pid = 0;
+    std::uint64_t number = 0;
     std::size_t at = prefix.size();
     for (; at < name.size() && at < prefix.size() + 10 && name[at] >= Char('0') && name[at] <= Char('9'); ++at)
-      pid = pid * 10 + static_cast<unsigned long>(name[at] - Char('0'));
+      number = number * 10 + static_cast<std::uint64_t>(name[at] - Char('0'));
+    if (number > 0xFFFFFFFFu) continue;  // no process has such a number
+    const auto pid = static_cast<unsigned long>(number);
     if (at == prefix.size() || name[at] != Char('.') || name.size() != at + 1 + 16 + suffix.size())
       continue;
     bool hex = true;
@@ -337,14 +339,34 @@ std::error_code WriteAll(int fd, const std::string& bytes) {
 void KeepOwnerAndMode(int fd, const fs::path& oldFile, const struct stat& old) {
   const bool groupKept = fchown(fd, old.st_uid, old.st_gid) == 0 ||
                          fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-  char acl[4096];
-  const ssize_t aclSize = getxattr(oldFile.c_str(), kAccessAcl, acl, sizeof acl);
-  const bool hasAcl = aclSize > 0 || (aclSize < 0 && errno == ERANGE);
+  // The old file's access list, if any; `known` is false where it could not
+  // be read, and then nobody but the owner is let in.
+  std::string acl;
+  bool known = true;
+  for (int tries = 0; tries < 3; ++tries) {
+    const ssize_t size = getxattr(oldFile.c_str(), kAccessAcl, nullptr, 0);
+    if (size < 0) {
+      known = errno == ENODATA || errno == ENOTSUP;
+      break;
+    }
+    acl.resize(static_cast<std::size_t>(size));
+    const ssize_t got = getxattr(oldFile.c_str(), kAccessAcl, acl.data(), acl.size());
+    if (got >= 0) {
+      acl.resize(static_cast<std::size_t>(got));
+      break;
+    }
+    known = false;
+    if (errno != ERANGE) break;  // it grew in between: ask again
+  }
+  // The new file may have taken a default list from its folder that the old
+  // file did not have: it goes.
+  if (acl.empty() && fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP)
+    known = false;
   mode_t mode = old.st_mode & 0777;
-  if (!groupKept || hasAcl) mode &= ~static_cast<mode_t>(070);
+  if (!groupKept || !known || !acl.empty()) mode &= ~static_cast<mode_t>(070);
   if (fchmod(fd, mode) != 0) return;
   // Setting the list sets the group bits, its mask, with it.
-  if (groupKept && aclSize > 0) fsetxattr(fd, kAccessAcl, acl, static_cast<std::size_t>(aclSize), 0);
+  if (groupKept && known && !acl.empty()) fsetxattr(fd, kAccessAcl, acl.data(), acl.size(), 0);
 }
 
 void SyncDirectory(const fs::path& dir) {

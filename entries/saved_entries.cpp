@@ -1,5 +1,7 @@
 #include "entries/saved_entries.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <functional>
 
 #include "calc/calendar.h"
@@ -162,7 +164,11 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
       break;
     }
     ++count;
-    if (c == ByteReader::kEnd) break;
+    if (c == ByteReader::kEnd) {
+      // A lone number is anybody's; a save cut short has its commas.
+      foreign = count == 1;
+      break;
+    }
     // Four values a line: a line ends after the fourth value and the eighth,
     // and only there. A column of numbers is not a file of saved entries.
     if ((count % 4 == 0) != IsLineEnd(c)) {
@@ -208,11 +214,16 @@ Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
   std::FILE* in = OpenForReading(file, openError);
   if (in == nullptr) return Fail(Unreadable(file, openError));
 
-  const std::function<int()> next = [in] { return std::getc(in); };
+  int readErrno = 0;  // taken when the read fails, before anything else can change errno
+  const std::function<int()> next = [in, &readErrno] {
+    const int c = std::getc(in);
+    if (c == EOF && std::ferror(in) != 0) readErrno = errno;
+    return c;
+  };
   auto read = ReadEntries(next);
   const bool failed = std::ferror(in) != 0;
   const std::error_code readError =
-      failed ? std::error_code(errno, std::generic_category()) : std::error_code{};
+      failed && readErrno != 0 ? std::error_code(readErrno, std::generic_category()) : std::error_code{};
   std::fclose(in);
   if (failed) {
     return Fail(Unreadable(file, readError ? readError : std::make_error_code(std::errc::io_error)));

@@ -220,6 +220,7 @@ TEST_F(Form1Test, ExitReplacesSavedEntriesButAsksBeforeReplacingTheUsersOwnFile)
       {"a timesheet", "date,hours\r\n2026-11-02,7.5\r\n2026-11-03,8\r\n", true},
       {"a short shopping list", "牛奶\n鸡蛋\n", true},
       {"hours worked, a number a line", "8.5\n7.25\n6\n", true},
+      {"a lone number, as an editor leaves it", "8.5", true},
       {"eight numbers, then words", "0,0,0,0\r\n0,0,0,0\r\nnotes\r\n", true},
       {"saved entries", "2000,1,1,30\r\n2000,1,15,1\r\n", false},
       {"a save cut short", "2000,1,1,30\r\n20", false},

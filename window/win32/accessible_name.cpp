@@ -55,6 +55,14 @@ const OleFunctions* Ole() {
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
+// The same of an argument given late-bound, as scripting clients give it:
+// a short or a long, or a reference to a variant holding one.
+bool IsSelfArgument(const VARIANT& child) {
+  if (child.vt == (VT_BYREF | VT_VARIANT)) return child.pvarVal != nullptr && IsSelfArgument(*child.pvarVal);
+  return (child.vt == VT_I4 && child.lVal == CHILDID_SELF) ||
+         (child.vt == VT_I2 && child.iVal == CHILDID_SELF);
+}
+
 // The standard accessible object of a control, answering for its name itself
 // and passing every other question on. It is one COM object: whichever of
 // its interfaces is asked for IUnknown answers with the same pointer, and
@@ -124,7 +132,7 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
     // The name asked for late-bound, of the box itself, is ours too.
     if (id == DISPID_ACC_NAME && (flags & DISPATCH_PROPERTYGET) != 0 && result != nullptr &&
         params != nullptr && params->cNamedArgs == 0 &&
-        (params->cArgs == 0 || (params->cArgs == 1 && IsSelf(params->rgvarg[0])))) {
+        (params->cArgs == 0 || (params->cArgs == 1 && IsSelfArgument(params->rgvarg[0])))) {
       VARIANT self{};
       self.vt = VT_I4;
       self.lVal = CHILDID_SELF;

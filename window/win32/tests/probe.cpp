@@ -701,7 +701,7 @@ void CheckUsersOwnFile(const fs::path& work) {
 
   // Even while a scanner holds the file at the press, it is looked at
   // before anything is replaced.
-  std::thread scanner = HoldBriefly(file, 300);
+  std::thread scanner = HoldBriefly(file, 500);
   HWND box = PressExit(program);
   scanner.join();
   if (Check(box != nullptr, "退出 over the user's own file asks first, even while it is held a moment")) {
@@ -768,7 +768,7 @@ void CheckFileHeldOpen(const fs::path& work) {
   Check(strays == 0, "no temporary file is left beside it");
 
   // Held only a moment, as a scanner holds it: the save waits for it.
-  std::thread scanner = HoldBriefly(file, 300);
+  std::thread scanner = HoldBriefly(file, 500);
   box = PressExit(program);
   scanner.join();
   if (box != nullptr) {
@@ -968,16 +968,27 @@ void CheckNamedBoxIdentity() {
     Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
               role.lVal == ROLE_SYSTEM_TEXT,
           "a named box is still an editable text");
-    // Asked late-bound, as scripting clients ask.
-    DISPPARAMS none{};
-    VARIANT late{};
-    const HRESULT invoked = accessible->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
-                                               DISPATCH_PROPERTYGET, &none, &late, nullptr, nullptr);
-    Check(SUCCEEDED(invoked) && late.vt == VT_BSTR && late.bstrVal != nullptr &&
-              Utf8(std::wstring(late.bstrVal, SysStringLen(late.bstrVal))) == name,
-          "asked through IDispatch::Invoke, a named box gives its name",
-          "error " + std::to_string(static_cast<unsigned long>(invoked)));
-    VariantClear(&late);
+    // Asked late-bound, as scripting clients ask: without the child, with
+    // it as a short, and as a reference to a variant.
+    VARIANT self2{};
+    self2.vt = VT_I2;
+    self2.iVal = CHILDID_SELF;
+    VARIANT byReference{};
+    byReference.vt = VT_BYREF | VT_VARIANT;
+    byReference.pvarVal = &self2;
+    for (const auto& [how, argument] : {std::pair<const char*, VARIANT*>{"without the child", nullptr},
+                                        {"the child a short", &self2},
+                                        {"the child by reference", &byReference}}) {
+      DISPPARAMS params{argument, nullptr, argument != nullptr ? 1u : 0u, 0};
+      VARIANT late{};
+      const HRESULT invoked = accessible->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                                 DISPATCH_PROPERTYGET, &params, &late, nullptr, nullptr);
+      Check(SUCCEEDED(invoked) && late.vt == VT_BSTR && late.bstrVal != nullptr &&
+                Utf8(std::wstring(late.bstrVal, SysStringLen(late.bstrVal))) == name,
+            std::string("asked through IDispatch::Invoke, ") + how + ", a named box gives its name",
+            "error " + std::to_string(static_cast<unsigned long>(invoked)));
+      VariantClear(&late);
+    }
     accessible->Release();
   }
   DestroyWindow(window);
