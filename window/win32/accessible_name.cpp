@@ -210,25 +210,13 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
 
   // IEnumVARIANT: the standard object's children.
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
-    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
-    if (theirs == nullptr) return E_UNEXPECTED;
-    const HRESULT result = theirs->Next(count, children, fetched);
-    theirs->Release();
-    return result;
+    return Through<IEnumVARIANT>([&](IEnumVARIANT* theirs) { return theirs->Next(count, children, fetched); });
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
-    if (theirs == nullptr) return E_UNEXPECTED;
-    const HRESULT result = theirs->Skip(count);
-    theirs->Release();
-    return result;
+    return Through<IEnumVARIANT>([&](IEnumVARIANT* theirs) { return theirs->Skip(count); });
   }
   HRESULT STDMETHODCALLTYPE Reset() override {
-    IEnumVARIANT* theirs = Standard<IEnumVARIANT>();
-    if (theirs == nullptr) return E_UNEXPECTED;
-    const HRESULT result = theirs->Reset();
-    theirs->Release();
-    return result;
+    return Through<IEnumVARIANT>([&](IEnumVARIANT* theirs) { return theirs->Reset(); });
   }
   // A copy of the enumerator is a new accessible object of the same box,
   // and it is named as well.
@@ -260,22 +248,24 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
 
   // IOleWindow: the box.
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
-    IOleWindow* theirs = Standard<IOleWindow>();
-    if (theirs == nullptr) return E_UNEXPECTED;
-    const HRESULT result = theirs->GetWindow(window);
-    theirs->Release();
-    return result;
+    return Through<IOleWindow>([&](IOleWindow* theirs) { return theirs->GetWindow(window); });
   }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override {
-    IOleWindow* theirs = Standard<IOleWindow>();
-    if (theirs == nullptr) return E_UNEXPECTED;
-    const HRESULT result = theirs->ContextSensitiveHelp(enter);
-    theirs->Release();
-    return result;
+    return Through<IOleWindow>([&](IOleWindow* theirs) { return theirs->ContextSensitiveHelp(enter); });
   }
 
  private:
   ~NamedAccessible() { standard_->Release(); }
+
+  // Calls the standard object's own `Interface`, let go at once.
+  template <class Interface, class Call>
+  HRESULT Through(Call call) {
+    Interface* theirs = Standard<Interface>();
+    if (theirs == nullptr) return E_UNEXPECTED;
+    const HRESULT result = call(theirs);
+    theirs->Release();
+    return result;
+  }
 
   // The standard object's own `Interface`, to call and let go; never handed out.
   template <class Interface>
