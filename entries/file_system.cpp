@@ -109,12 +109,7 @@ class WindowsErrorCategory : public std::error_category {
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
       wide.pop_back();
     if (wide.empty()) return "Windows error " + std::to_string(code);
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                        nullptr, nullptr);
-    return utf8;
+    return Utf8FromWindows(wide);
   }
 
   std::error_condition default_error_condition(int code) const noexcept override {
@@ -181,6 +176,16 @@ std::error_code WriteAll(HANDLE out, const std::string& bytes) {
 }
 
 }  // namespace
+
+std::string Utf8FromWindows(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                      nullptr, nullptr);
+  return utf8;
+}
 
 const std::error_category& WindowsErrors() {
   static const WindowsErrorCategory category;

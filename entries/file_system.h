@@ -55,6 +55,9 @@ FileProblem ProblemOf(const std::error_code& error);
 #ifdef _WIN32
 // Windows' own error numbers (GetLastError), which the operations above give.
 const std::error_category& WindowsErrors();
+// Windows' UTF-16 text (a name, a message) as UTF-8; a lone surrogate, which
+// Windows allows in names, becomes U+FFFD.
+std::string Utf8FromWindows(const std::wstring& wide);
 #endif
 
 }  // namespace duedate

@@ -27,35 +27,8 @@ const char* FieldName(DateField field) {
 
 std::string PathText(const std::filesystem::path& path) {
 #ifdef _WIN32
-  // Windows names are UTF-16 and may hold a lone surrogate, which no UTF-8
-  // conversion of the library takes: it is shown as U+FFFD.
-  const std::wstring& wide = path.native();
-  std::string text;
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t c = static_cast<char16_t>(wide[i]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-        wide[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(wide[++i]) - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      text += static_cast<char>(c);
-    } else if (c < 0x800) {
-      text += static_cast<char>(0xC0 | (c >> 6));
-      text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      text += static_cast<char>(0xE0 | (c >> 12));
-      text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      text += static_cast<char>(0xF0 | (c >> 18));
-      text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return text;
+  // Not u8string(): it throws on a lone surrogate, which Windows names may hold.
+  return Utf8FromWindows(path.native());
 #else
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

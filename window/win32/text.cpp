@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "entries/file_system.h"
+
 namespace duedate::win32 {
 
 std::wstring Wide(const std::string& utf8) {
@@ -13,14 +15,6 @@ std::wstring Wide(const std::string& utf8) {
   return wide;
 }
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
-                      nullptr, nullptr);
-  return utf8;
-}
+std::string Utf8(const std::wstring& wide) { return Utf8FromWindows(wide); }
 
 }  // namespace duedate::win32
