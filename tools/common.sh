@@ -3,7 +3,8 @@
 # starts an X server of our own.
 
 # Packages to build and start the Linux program.
-RUN_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei"
+RUN_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libharfbuzz-dev qt6-qpa-plugins qt6-translations-l10n
+  fonts-wqy-microhei"
 # Packages to build and run every test, the Windows program's under Wine too
 # and the Linux program's on Wayland (a headless weston and Qt's plugin).
 # 32-bit Wine installs on every amd64 host, even where the kernel cannot run it.

@@ -25,6 +25,9 @@ check "depends on the Qt platform plugins" '[[ $depends == *qt6-qpa-plugins* ]]'
 recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "Recommends: $recommends"
 check "recommends Qt's Wayland plugin" '[[ $recommends == *qt6-wayland* ]]'
+check "depends on Qt's Chinese texts" '[[ $depends == *qt6-translations-l10n* ]]'
+check "recommends a Chinese font, the one with the Simplified Chinese face first" \
+  '[[ $recommends == "fonts-noto-cjk | fonts-wqy-microhei"* ]]'
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/yuchanqi ./usr/share/yuchanqi/详细说明.txt \
          ./usr/share/applications/com.tavoren.Yuchanqi.desktop \

@@ -38,14 +38,46 @@ QString Usage(const QCommandLineParser& parser) {
            DataFolder());
 }
 
+// The name of an option as typed, without its dashes and any "=value".
+QString BareName(const QString& argument) {
+  QString bare = argument.section(QLatin1Char('='), 0, 0);
+  while (bare.startsWith(QLatin1Char('-'))) bare.remove(0, 1);
+  return bare;
+}
+
 // The argument `name` came from, as it was typed: "-x" or "--name=value".
 QString AsTyped(const QStringList& arguments, const QString& name) {
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    QString bare = arguments[i].section(QLatin1Char('='), 0, 0);
-    while (bare.startsWith(QLatin1Char('-'))) bare.remove(0, 1);
-    if (bare == name) return arguments[i];
-  }
+  for (qsizetype i = 1; i < arguments.size(); ++i)
+    if (BareName(arguments[i]) == name) return arguments[i];
   return QStringLiteral("--") + name;
+}
+
+bool TakesValue(const QString& name) {
+  for (const char* option : kQtOptionsWithValue)
+    if (name == QLatin1String(option)) return true;
+  return false;
+}
+
+// A known option that takes no value, given one ("--data-folder=yes"), or
+// one that takes a value, given none: what is wrong, in Chinese, or nothing.
+// Found here rather than in the parser's error text, which is in English.
+QString MisusedValue(const QStringList& arguments, const QStringList& flags) {
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--")) break;  // the rest are no options
+    if (!argument.startsWith(QLatin1Char('-')) || argument.size() == 1) continue;
+    const QString name = BareName(argument);
+    const bool valueGiven = argument.contains(QLatin1Char('='));
+    const QString typed = argument.section(QLatin1Char('='), 0, 0);
+    if (TakesValue(name)) {
+      if (valueGiven) continue;
+      if (i + 1 == arguments.size()) return QStringLiteral("选项 “%1” 后面少了它的值。").arg(typed);
+      ++i;  // its value, whatever it looks like
+    } else if (valueGiven && flags.contains(name)) {
+      return QStringLiteral("选项 “%1” 不带值。").arg(typed);
+    }
+  }
+  return {};
 }
 
 QString Refusal(const QString& what) {
@@ -85,18 +117,15 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
     command.exitCode = kUsageExitCode;
     return command;
   };
+  QStringList flags;
+  for (const QCommandLineOption& option : {dataFolder, help, version}) flags << option.names();
+  for (const char* name : kQtFlags) flags << QString::fromLatin1(name);
+  if (const QString misuse = MisusedValue(arguments, flags); !misuse.isEmpty()) return refuse(misuse);
   if (!parser.parse(arguments)) {
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty())
       return refuse(QStringLiteral("不认识的选项 “%1”。").arg(AsTyped(arguments, unknown.first())));
-    // The parser's other complaints name the option in quotes.
-    const QString error = parser.errorText();
-    const QString option = error.section(QLatin1Char('\''), 1, 1);
-    if (error.startsWith(QStringLiteral("Missing value")) && !option.isEmpty())
-      return refuse(QStringLiteral("选项 “%1” 后面少了它的值。").arg(option));
-    if (error.startsWith(QStringLiteral("Unexpected value")) && !option.isEmpty())
-      return refuse(QStringLiteral("选项 “%1” 不带值。").arg(option));
-    return refuse(QStringLiteral("命令行有误（%1）。").arg(error));
+    return refuse(QStringLiteral("命令行有误。"));
   }
   if (parser.isSet(help)) {
     command.openWindow = false;

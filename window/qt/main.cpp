@@ -34,7 +34,9 @@ int main(int argc, char* argv[]) {
     return command.exitCode;
   }
 
+  duedate::ShapeTextAsChinese();
   QApplication app(argc, argv);
+  duedate::UseChinese();
   if (command.dataFolder) {
     // Before the entries are read: "time.txt" is then the data folder's.
     const QString problem = duedate::EnterDataFolder(duedate::DataFolder());

@@ -1,11 +1,15 @@
 #include "window/qt/main_window.h"
 
 #include <QDesktopServices>
-#include <QDir>
+#include <QCoreApplication>
+#include <clocale>
+#include <hb.h>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -24,9 +28,41 @@ QString FromUtf8(const std::string& text) { return QString::fromStdString(text);
 }  // namespace
 
 QFont WindowFont() {
-  QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+  // Simplified Chinese faces first: a pan-CJK font such as Noto Sans CJK is
+  // one face per region, and the face named SC draws the Chinese forms of
+  // the Han characters. Asking for the bare family, or for none, lets
+  // fontconfig pick by the desktop's language: Japanese forms under ja_JP,
+  // and under C as well.
+  QFont font;
+  font.setFamilies(WindowFontFamilies());
   font.setPixelSize(12);
   return font;
+}
+
+QStringList WindowFontFamilies() {
+  return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+          QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans SC")};
+}
+
+void ShapeTextAsChinese() {
+  // HarfBuzz, which shapes Qt's text, takes the language of the C library's
+  // locale the first time it is asked and keeps it; Qt never names one. A
+  // Japanese locale would make even the Chinese face draw Japanese forms.
+  // So HarfBuzz is asked first, under a Chinese locale where the system has
+  // one, else under C, which asks for no region's forms at all.
+  const bool chinese = std::setlocale(LC_CTYPE, "zh_CN.UTF-8") != nullptr;
+  hb_language_get_default();
+  if (chinese) std::setlocale(LC_CTYPE, "C");
+}
+
+bool UseChinese() {
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
+  // Qt's own texts (the buttons of message boxes, the menu of a text box)
+  // follow its translation, which Qt loads for nobody by itself.
+  static QTranslator qtTexts;
+  return qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+         QCoreApplication::installTranslator(&qtTexts);
 }
 
 QIcon WindowIcon() {
@@ -182,17 +218,9 @@ OpenResult MainWindow::OpenInTextEditor(const std::filesystem::path& file) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) return OpenResult::FileMissing;
   const QString path = QString::fromStdU16String(file.u16string());
-#ifdef Q_OS_WIN
-  // Notepad, with the path quoted as one argument.
-  QProcess notepad;
-  notepad.setProgram(QStringLiteral("notepad.exe"));
-  notepad.setNativeArguments(QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"'));
-  return notepad.startDetached() ? OpenResult::Opened : OpenResult::CannotStart;
-#else
   // The desktop's own handler for text files, started without a shell.
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? OpenResult::Opened
                                                                : OpenResult::CannotStart;
-#endif
 }
 
 void MainWindow::EndProgram() {

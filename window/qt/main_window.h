@@ -53,6 +53,17 @@ class MainWindow : public QWidget, public FormView {
 // The font the window is drawn in: one with Chinese glyphs, at the size of
 // the classic 9-point system font.
 QFont WindowFont();
+// The faces it asks for, best first.
+QStringList WindowFontFamilies();
+
+// Makes text shaping ask for the Chinese forms of the Han characters. Call
+// it first thing, before QApplication reads the desktop's locale.
+void ShapeTextAsChinese();
+
+// Makes Qt speak Chinese (Simplified) whatever the desktop's language: its
+// locale, and the translation of its own texts. False where the translation
+// is not installed; the program then goes on, with Qt's texts in English.
+bool UseChinese();
 
 // The program's icon, for its window and the desktop.
 QIcon WindowIcon();

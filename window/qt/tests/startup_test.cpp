@@ -84,6 +84,14 @@ class StartupTest : public QObject {
                                      << QStringList{"“-platform” 后面少了它的值", hint};
     QTest::newRow("a value too many") << QStringList{"--data-folder=yes"} << false << false << 2
                                       << QStringList{"“--data-folder” 不带值", hint};
+    QTest::newRow("a value missing, long form") << QStringList{"--data-folder", "--style"} << false << false
+                                                << 2 << QStringList{"“--style” 后面少了它的值", hint};
+    QTest::newRow("a value too many for Qt's flag") << QStringList{"-reverse=1"} << false << false << 2
+                                                    << QStringList{"“-reverse” 不带值", hint};
+    QTest::newRow("a value that looks like an option")
+        << QStringList{"-platform", "--data-folder"} << true << false << 0 << none;
+    QTest::newRow("after --, no option") << QStringList{"--", "--data-folder=yes"} << false << false << 2
+                                         << QStringList{"不需要参数", "“--data-folder=yes”", hint};
   }
   void commandLine() {
     QFETCH(QStringList, arguments);
