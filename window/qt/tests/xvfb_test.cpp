@@ -77,6 +77,61 @@ int Colours(const QImage& image) {
   return static_cast<int>(colours.size());
 }
 
+// The windows in the X server's tree, each id with its line.
+QMap<QString, QString> WindowTree() {
+  QMap<QString, QString> windows;
+  for (const QString& line : XWinInfo({QStringLiteral("-root"), QStringLiteral("-tree")}).split(QLatin1Char('\n'))) {
+    const QString id = line.trimmed().section(QLatin1Char(' '), 0, 0);
+    if (id.startsWith(QStringLiteral("0x"))) windows.insert(id, line);
+  }
+  return windows;
+}
+
+bool Viewable(const QString& id) {
+  return XWinInfo({QStringLiteral("-id"), id}).contains(QStringLiteral("Map State: IsViewable"));
+}
+
+// A window that is not in `before`, shown and larger than a tooltip, whose
+// line in the tree holds `text`; waited for a few seconds.
+QString NewWindow(const QMap<QString, QString>& before, const QString& text = {}) {
+  const QRegularExpression size(QStringLiteral("\\s(\\d+)x(\\d+)[+-]"));
+  for (int i = 0; i < 50; ++i) {
+    const QMap<QString, QString> now = WindowTree();
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+      const auto match = size.match(it.value());
+      if (before.contains(it.key()) || !it.value().contains(text) || !match.hasMatch() ||
+          match.captured(1).toInt() < 60 || match.captured(2).toInt() < 60 || !Viewable(it.key()))
+        continue;
+      return it.key();
+    }
+    QTest::qWait(100);
+  }
+  return {};
+}
+
+bool XDoTool(const QStringList& arguments) {
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("xdotool"), arguments);
+  return xdotool.waitForFinished(5000) && xdotool.exitCode() == 0;
+}
+
+// Clicks `button` of the mouse in the middle of `control` of the window.
+bool ClickOn(const QString& windowId, duedate::Control control, const char* button) {
+  const duedate::ControlSpec& spec = duedate::SpecOf(control);
+  return XDoTool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"), windowId,
+                  QString::number(Px(spec.left + spec.width / 2)), QString::number(Px(spec.top + spec.height / 2)),
+                  QStringLiteral("click"), QString::fromLatin1(button)});
+}
+
+// Photographs the window `id` into the screenshots folder as `name`.
+bool Photograph(const QString& id, const char* name) {
+  const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(id.toULongLong(nullptr, 16));
+  const QString path = QFileInfo(QStringLiteral(SCREENSHOT_PATH)).dir().filePath(QString::fromLatin1(name));
+  if (shot.isNull() || Colours(shot.toImage()) <= 8 || !shot.save(path)) return false;
+  qInfo("screenshot: %s", qPrintable(path));
+  return true;
+}
+
 bool WaitFor(const std::function<bool()>& done, int milliseconds) {
   for (int waited = 0; !done(); waited += 100) {
     if (waited >= milliseconds) return false;
@@ -98,6 +153,8 @@ class DisplayServerTest : public QObject {
     program.setWorkingDirectory(workingDir.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    // A desktop in no language at all: what the program draws is Chinese still.
+    for (const char* name : {"LANG", "LC_ALL"}) environment.insert(QString::fromLatin1(name), QStringLiteral("C"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(PROGRAM_PATH), {});
     QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
@@ -135,6 +192,26 @@ class DisplayServerTest : public QObject {
     QDir().mkpath(QFileInfo(QStringLiteral(SCREENSHOT_PATH)).path());
     QVERIFY(shot.save(QStringLiteral(SCREENSHOT_PATH)));
     qInfo("screenshot: %s", SCREENSHOT_PATH);
+
+    // What Qt draws of its own, photographed for a person to look at: the
+    // menu of a text box, and the About box with its button.
+    QMap<QString, QString> before = WindowTree();
+    QVERIFY(ClickOn(windowId, duedate::Control::Text1, "3"));
+    const QString menu = NewWindow(before);
+    QVERIFY2(!menu.isEmpty(), "no menu opened on the text box");
+    QTest::qWait(300);
+    QVERIFY(Photograph(menu, "yuchanqi-context-menu.png"));
+    QVERIFY(XDoTool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    QVERIFY(WaitFor([&] { return !Viewable(menu); }, 5000));
+
+    before = WindowTree();
+    QVERIFY(ClickOn(windowId, duedate::Control::Command2, "1"));
+    const QString about = NewWindow(before, QStringLiteral("关于预产期计算器"));
+    QVERIFY2(!about.isEmpty(), "no About box opened");
+    QTest::qWait(300);
+    QVERIFY(Photograph(about, "yuchanqi-about.png"));
+    QVERIFY(XDoTool({QStringLiteral("key"), QStringLiteral("Return")}));
+    QVERIFY(WaitFor([&] { return !Viewable(about); }, 5000));
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
