@@ -54,6 +54,9 @@ struct FormSettings {
 inline constexpr const char* kInstructionsFileName = "详细说明.txt";
 inline constexpr const char* kAboutTitle = "关于预产期计算器";
 inline constexpr const char* kMessageTitle = "预产期计算器";
+// The answers to the question before a file of the user's own is replaced.
+inline constexpr const char* kReplaceAnswer = "替换文件";
+inline constexpr const char* kKeepAnswer = "保留文件，不退出";
 // The maker's instant-messaging account, shown in the About notice.
 inline constexpr const char* kMakerAccount = "20110427";
 

@@ -205,8 +205,8 @@ bool MainWindow::Confirm(const std::string& title, const std::string& question) 
   QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(question), QMessageBox::NoButton,
                   this);
   box.setTextFormat(Qt::PlainText);
-  QPushButton* replace = box.addButton(QStringLiteral("替换文件"), QMessageBox::DestructiveRole);
-  QPushButton* keep = box.addButton(QStringLiteral("保留文件，不退出"), QMessageBox::RejectRole);
+  QPushButton* replace = box.addButton(QString::fromUtf8(kReplaceAnswer), QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(QString::fromUtf8(kKeepAnswer), QMessageBox::RejectRole);
   // Enter, Esc and the close box all keep the file.
   box.setDefaultButton(keep);
   box.setEscapeButton(keep);

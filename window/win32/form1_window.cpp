@@ -5,6 +5,7 @@
 #include "window/win32/dpi.h"
 #include "window/win32/resource.h"
 #include "window/win32/system_folder.h"
+#include "window/win32/task_dialog.h"
 #include "window/win32/text.h"
 
 namespace duedate::win32 {
@@ -106,10 +107,14 @@ void Form1Window::ShowMessage(MessageIcon icon, const std::string& title, const 
 }
 
 bool Form1Window::Confirm(const std::string& title, const std::string& question) {
-  // OK and Cancel, with Cancel the default: Enter, Esc and the close box
-  // all answer no, which a box of Yes and No could not offer for Esc.
-  return MessageBoxW(hwnd_, Wide(question).c_str(), Wide(title).c_str(),
-                     MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+  const std::wstring caption = Wide(title);
+  const std::wstring text = Wide(question);
+  if (const auto answer = AskWithNamedAnswers(hwnd_, caption, text, Wide(kReplaceAnswer), Wide(kKeepAnswer)))
+    return *answer;
+  // Without task dialogs: OK and Cancel, with Cancel the default, so that
+  // Enter, Esc and the close box all answer no, as a box of Yes and No
+  // could not for Esc.
+  return MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
 }
 
 OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {

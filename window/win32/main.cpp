@@ -2,6 +2,7 @@
 #include "window/win32/accessible_name.h"
 #include "window/win32/form1_window.h"
 #include "window/win32/system_folder.h"
+#include "window/win32/temporary_folder.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace duedate;
@@ -14,6 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!window.Create()) return 1;
   window.Load();
   window.Show(showCommand);
+  if (const auto temporary = win32::FolderInTemporaryFolder(programDirectory))
+    window.ShowMessage(MessageIcon::Warning, kMessageTitle, win32::TemporaryFolderWarning(*temporary));
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

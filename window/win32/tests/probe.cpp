@@ -140,11 +140,11 @@ HWND FindTopLevel(const wchar_t* className, DWORD pid, HWND owner = nullptr,
   return search.found;
 }
 
-bool Start(Program& program, const std::wstring& workingDir) {
-  std::wstring commandLine = L"\"" + programPath + L"\"";
+bool Start(Program& program, const std::wstring& workingDir, const std::wstring& path = programPath) {
+  std::wstring commandLine = L"\"" + path + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingDir.c_str(), &startup, &program.process)) {
     return Check(false, "the program starts", "CreateProcess error " + std::to_string(GetLastError()));
   }
@@ -225,6 +225,32 @@ std::string MessageOf(HWND box, bool* hasIcon = nullptr) {
   EnumChildWindows(box, CollectMessage, reinterpret_cast<LPARAM>(&parts));
   if (hasIcon) *hasIcon = parts.icon;
   return Utf8(parts.text);
+}
+
+struct ButtonSearch {
+  std::wstring text;  // empty: every button
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ButtonSearch*>(data);
+  if (ClassOf(child) == L"Button" && IsWindowVisible(child) && (search->text.empty() || TextOf(child) == search->text))
+    search->found.push_back(child);
+  return TRUE;
+}
+
+// The buttons of a box, or those of them that read `text`.
+std::vector<HWND> ButtonsOf(HWND box, const std::string& text = {}) {
+  ButtonSearch search{Wide(text), {}};
+  EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Whether a box the program owns is open, once it has handled all that was
+// sent to it: a box opens before its owner takes messages again.
+bool AnyBoxOpen(const Program& program) {
+  Settle(program);
+  return FindTopLevel(L"#32770", program.process.dwProcessId, program.form) != nullptr;
 }
 
 void Answer(HWND box) {
@@ -662,6 +688,8 @@ void CheckNotepad(const Program& program) {
 // ---------------------------------------------------------------------------
 // Saving over what the user owns.
 
+void Screenshot(HWND window, const fs::path& file);
+
 // Presses 退出 and gives the question or message box it opens, if any.
 HWND PressExit(const Program& program) {
   Press(program, Control::Command1);
@@ -708,12 +736,20 @@ void CheckUsersOwnFile(const fs::path& work) {
     const std::string text = MessageOf(box);
     Check(text.find(Utf8(file.wstring())) != std::string::npos && text.find("丢失") != std::string::npos,
           "the question names the file and says its content would be lost", text);
+    std::vector<std::string> answers;
+    for (HWND button : ButtonsOf(box)) answers.push_back(Utf8(TextOf(button)));
+    std::sort(answers.begin(), answers.end());
+    std::vector<std::string> named{kReplaceAnswer, kKeepAnswer};
+    std::sort(named.begin(), named.end());
+    Check(answers == named, "its two buttons name the answers in Chinese",
+          answers.empty() ? "no buttons" : answers.front() + " | " + answers.back());
+    Screenshot(box, work / "question.bmp");
     // Enter, as a user presses it, where the box put the focus: on the
     // default button.
     GUITHREADINFO focus{};
     focus.cbSize = sizeof focus;
     GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &focus);
-    Check(focus.hwndFocus != nullptr && GetDlgCtrlID(focus.hwndFocus) == IDCANCEL,
+    Check(focus.hwndFocus != nullptr && Utf8(TextOf(focus.hwndFocus)) == kKeepAnswer,
           "keeping the file is the default");
     if (focus.hwndFocus != nullptr) {
       PostMessageW(focus.hwndFocus, WM_KEYDOWN, VK_RETURN, 1);
@@ -734,10 +770,55 @@ void CheckUsersOwnFile(const fs::path& work) {
   Check(program.Running() && FileBytes(file) == notes, "answered with Esc, nothing is replaced");
 
   box = PressExit(program);
-  if (box != nullptr) Answer(box);  // OK: replace it
-  Check(program.WaitForExit(), "an explicit OK saves and ends the program");
+  if (box != nullptr) {
+    PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    WaitFor([&] { return !IsWindow(box); }, 5000);
+  }
+  Sleep(200);
+  Check(program.Running() && FileBytes(file) == notes, "closed with its close box, nothing is replaced");
+
+  box = PressExit(program);
+  const std::vector<HWND> replace = box != nullptr ? ButtonsOf(box, kReplaceAnswer) : std::vector<HWND>{};
+  if (replace.size() == 1) PostMessageW(replace.front(), BM_CLICK, 0, 0);
+  Check(program.WaitForExit(), "an explicit 替换文件 saves and ends the program");
   Check(FileBytes(file) == "2026,4,27,28\r\n2011,5,15,0\r\n", "only then is the file replaced",
         FileBytes(file));
+}
+
+// Opened inside its ZIP, Windows runs the program from a copy in the user's
+// temporary folder, where "time.txt" would be lost: it says so once, then
+// works as usual.
+void CheckTemporaryFolder() {
+  wchar_t temporary[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
+  if (!Check(length > 0 && length <= MAX_PATH, "the temporary folder is known")) return;
+  const fs::path folder = fs::path(std::wstring(temporary, length)) / L"Temp1_yuchanqi-1.0-win32.zip";
+  std::error_code error;
+  fs::remove_all(folder, error);
+  fs::create_directories(folder, error);
+  const fs::path program = folder / fs::path(programPath).filename();
+  fs::copy_file(programPath, program, error);
+  if (!Check(!error, "a copy of the program stands in the temporary folder", error.message())) return;
+  {
+    Program running;
+    if (Start(running, folder.wstring(), program.wstring())) {
+      HWND box = WaitForMessageBox(running, kMessageTitle);
+      if (Check(box != nullptr, "started from the temporary folder, the program warns")) {
+        const std::string text = MessageOf(box);
+        Check(text.find("全部解压缩") != std::string::npos && text.find("丢失") != std::string::npos &&
+                  text.find(Utf8(folder.filename().wstring())) != std::string::npos,
+              "the warning names the folder, says the dates would be lost and to extract the program first", text);
+        Answer(box);
+      }
+      Check(!AnyBoxOpen(running), "it warns once");
+      Press(running, Control::Command4);
+      Check(!AnyBoxOpen(running) && !Box(running, Control::Text8).empty(), "then it works as usual",
+            Results(running));
+      PostMessageW(running.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+      running.WaitForExit();
+    }
+  }
+  fs::remove_all(folder, error);
 }
 
 // Another program holds "time.txt" open without sharing writes: the save
@@ -805,14 +886,15 @@ void CheckHiddenFile(const fs::path& work) {
         "and it is still hidden", std::to_string(attributes));
 }
 
-void Screenshot(const Program& program, const fs::path& file) {
-  SetForegroundWindow(program.form);
-  RedrawWindow(program.form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+// The client area of `window`, as a BMP file.
+void Screenshot(HWND window, const fs::path& file) {
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(500);
   RECT r{};
-  GetClientRect(program.form, &r);
+  GetClientRect(window, &r);
   POINT origin{0, 0};
-  ClientToScreen(program.form, &origin);
+  ClientToScreen(window, &origin);
   const int w = r.right, h = r.bottom;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -1430,6 +1512,7 @@ int wmain(int argc, wchar_t** argv) {
   {  // First start: layout, calculation, keyboard, help; then 退出 saves.
     Program program;
     if (Start(program, workDir)) {
+      Check(!AnyBoxOpen(program), "started from an ordinary folder, it says nothing at start");
       Check(FileBytes(entries).empty(), "a first start leaves an empty time.txt");
       {
         const DWORD thread = GetWindowThreadProcessId(program.form, nullptr);
@@ -1441,7 +1524,7 @@ int wmain(int argc, wchar_t** argv) {
               focus ? Utf8(ClassOf(focus)) + " " + std::to_string(GetDlgCtrlID(focus)) : "none");
         AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
       }
-      Screenshot(program, work / "window.bmp");
+      Screenshot(program.form, work / "window.bmp");
       CheckLayout(program);
       CheckVisualStyle(program);
       CheckDpiChanges(program);
@@ -1492,6 +1575,7 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   CheckUsersOwnFile(work);
+  CheckTemporaryFolder();
   CheckFileHeldOpen(work);
   CheckHiddenFile(work);
   CheckWindowProcedure();

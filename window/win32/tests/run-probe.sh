@@ -24,7 +24,9 @@ status=0
 windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
   "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
-if [ -f "$work/window.bmp" ]; then
-  /usr/bin/convert "$work/window.bmp" "$shots/yuchanqi-wine.png" && echo "screenshot: $shots/yuchanqi-wine.png"
-fi
+for shot in window:yuchanqi-wine question:yuchanqi-wine-question; do
+  if [ -f "$work/${shot%%:*}.bmp" ]; then
+    /usr/bin/convert "$work/${shot%%:*}.bmp" "$shots/${shot#*:}.png" && echo "screenshot: $shots/${shot#*:}.png"
+  fi
+done
 exit $status
