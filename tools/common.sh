@@ -11,7 +11,7 @@ RUN_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libharfbuzz-dev qt6-qpa
 TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev
   libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc python3 lintian devscripts
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 imagemagick
-  weston qt6-wayland"
+  weston qt6-wayland nsis"
 
 ensure_packages() {
   local missing=() pkg

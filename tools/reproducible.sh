@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that the packages are reproducible: builds the .deb and the Windows
-# ZIP of the last commit (what is not committed plays no part) twice, from two clones in different folders and at
+# Checks that the packages are reproducible: builds the .deb, the Windows
+# ZIP and the Windows setup program of the last commit (what is not committed
+# plays no part) twice, from two clones in different folders and at
 # different times, and compares them byte for byte. On a difference it says
 # which files inside differ.
 #   bash tools/reproducible.sh
@@ -25,9 +26,9 @@ build() {
       cmake -S . -B build/zip -G Ninja --toolchain cmake/i686-w64-mingw32.cmake \
         -DCMAKE_BUILD_TYPE=Release -DYUCHANQI_TESTS=OFF &&
       cmake --build build/zip &&
-      (cd build/zip && cpack -G ZIP) &&
+      (cd build/zip && cpack -G "ZIP;NSIS") &&
       mkdir out &&
-      cp build/deb/yuchanqi_*.deb build/zip/yuchanqi-*.zip out/
+      cp build/deb/yuchanqi_*.deb build/zip/yuchanqi-*.zip build/zip/yuchanqi-*-setup.exe out/
   ) >"$tree.log" 2>&1; then
     tail -20 "$tree.log"
     echo "FAIL: the build in $tree failed"
@@ -42,6 +43,12 @@ build "$scratch/second build, 第二次"
 # What differs inside two packages, file by file.
 explain() {
   local a=$1 b=$2 x
+  case $a in
+    *.exe)
+      echo "bytes that differ (offset, then the byte in each, octal), the first 40:"
+      cmp -l "$a" "$b" | head -40 || true
+      return ;;
+  esac
   for x in "$a" "$b"; do
     mkdir -p "$x.d"
     case $x in

@@ -59,11 +59,11 @@ if [ "$arch" = win32 ]; then
 fi
 [ "${1:-}" = --why-not ] && exit 0
 
-if [ ! -f "$WINEPREFIX/.yuchanqi-ready" ]; then
+if [ ! -f "$WINEPREFIX/.yuchanqi-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
   exec 9>"$WINEPREFIX/.lock"
   flock 9
-  if [ ! -f "$WINEPREFIX/.yuchanqi-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.yuchanqi-ready-2" ]; then
     "$loader" wineboot.exe -i >/dev/null 2>&1 || true
     font="WenQuanYi Micro Hei"
     {
@@ -78,8 +78,11 @@ if [ ! -f "$WINEPREFIX/.yuchanqi-ready" ]; then
       done
     } >"$WINEPREFIX/yuchanqi.reg"
     "$loader" regedit.exe "$WINEPREFIX/yuchanqi.reg" >/dev/null 2>&1
+    # SimSun by its Chinese name, as Chinese programs ask for it (the setup's
+    # wizard does); given as an argument, which Wine reads as UTF-8.
+    "$loader" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' /v 宋体 /d "$font" /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.yuchanqi-ready"
+    touch "$WINEPREFIX/.yuchanqi-ready-2"
   fi
   exec 9>&-
 fi

@@ -7,6 +7,13 @@ only (windows7-imports.txt beside this file), the manifest, the version
 record and the three icon images.
 
     check-program-file.py <yuchanqi.exe> i386|x86-64
+    check-program-file.py --setup <setup.exe> i386|x86-64 <yuchanqi.ico>
+
+With --setup it checks the setup program instead: the kind of PE file, a GUI
+program that can move in memory and runs no data, imports of KnownDLLs only
+(Common Controls through its manifest), the manifest (Common Controls 6, the
+invoker's rights), the version record (Chinese, PRC, with the program's
+names and version) and the program's icon.
 
 Prints one line per check and closes with "N passed, M failed".
 """
@@ -186,7 +193,102 @@ def check_manifest(root, machine, check):
           "manifest: PerMonitorV2, else per-monitor DPI on Windows 10", str(awareness))
 
 
+def icon_images(ico):
+    """[(width, height, bit count, image bytes)] of an .ico file."""
+    count = struct.unpack_from("<H", ico, 4)[0]
+    images = []
+    for i in range(count):
+        width, height, _, _, _, bit_count, size, offset = struct.unpack_from("<BBBBHHII", ico, 6 + 16 * i)
+        images.append((width, height, bit_count, ico[offset:offset + size]))
+    return images
+
+
+def check_imports_known(imports, root, check):
+    """Every imported DLL is one Windows always takes from its system folder."""
+    check(imports, "the import table is read")
+    for dll in imports:
+        safe = dll.lower() in WINDOWS_7_KNOWN_DLLS or (
+            dll.lower() == COMMON_CONTROLS and root is not None and asks_for_common_controls_6(root))
+        check(safe, f"imports {dll}, which Windows never takes from the program's folder",
+              "not among the KnownDLLs this check allows: a DLL of that name beside the program"
+              " could be loaded; load it at run time from the system folder instead")
+
+
+def check_setup(path, machine_name, icon_path):
+    """The setup program, read without running it."""
+    results = []
+
+    def check(ok, what, detail=""):
+        print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
+        results.append(bool(ok))
+        return ok
+
+    machine, magic = MACHINES[machine_name]
+    with open(path, "rb") as f:
+        pe = PeFile(f.read())
+    check(pe.machine == machine and pe.magic == magic,
+          f"setup: {'PE32' if magic == 0x10B else 'PE32+'} file for {machine_name}",
+          f"machine {pe.machine:#x}, optional header {pe.magic:#x}")
+    check(pe.subsystem == 2, "setup: a Windows GUI program", f"subsystem {pe.subsystem}")
+    for name, flag in {"DYNAMIC_BASE": DYNAMIC_BASE, "NX_COMPAT": NX_COMPAT}.items():
+        check(pe.dll_characteristics & flag, f"setup: header flag {name}", f"{pe.dll_characteristics:#x}")
+
+    resources = pe.resources()
+    manifest = resources.get((RT_MANIFEST, 1), (None, b""))[1]
+    root = ElementTree.fromstring(manifest) if manifest else None
+    if check(root is not None, "setup: has a manifest"):
+        check(asks_for_common_controls_6(root), "setup: manifest asks for Common Controls 6.0.0.0")
+        level = [e.get("level") for e in root.iter(ASM_V3 + "requestedExecutionLevel")]
+        check(level == ["asInvoker"], "setup: manifest asks to run as invoker, no administrator",
+              str(level))
+    imports = pe.imports()
+    print("setup imports: " + ", ".join(f"{dll} ({len(f)})" for dll, f in imports.items()))
+    check_imports_known(imports, root, check)
+
+    versions = [(kind, ident) for kind, ident in resources if kind == RT_VERSION]
+    language, record = resources.get((RT_VERSION, 1), (None, b""))
+    if check(record, "setup: has a version record", str(versions)):
+        check(language == LANG_ZH_CN, "setup: the version record is tagged Chinese (PRC)", f"{language:#x}")
+        nodes = {path.lower(): (value, kind) for path, value, kind in version_nodes(record)}
+        fixed = nodes.get("vs_version_info", (b"", 0))[0]
+        versions = struct.unpack_from("<IIIII", fixed) if len(fixed) >= 20 else ()
+        check(versions[:1] + versions[2:] == (0xFEEF04BD, 0x10000, 0, 0x10000),
+              "setup: file and product version 1.0.0.0", repr(versions))
+        translation = nodes.get("vs_version_info\\varfileinfo\\translation", (b"", 0))[0]
+        block = (f"{struct.unpack_from('<H', translation)[0]:04x}{struct.unpack_from('<H', translation, 2)[0]:04x}"
+                 if len(translation) >= 4 else "")
+        check(block.startswith("0804"), "setup: translation 0x0804 (Chinese, PRC)", block)
+        strings = {"CompanyName": "Tavoren软件", "ProductName": "Tavoren预产期计算器",
+                   "FileVersion": "1.00", "ProductVersion": "1.00",
+                   "LegalCopyright": "Copyright © 2011 Tavoren软件",
+                   "OriginalFilename": os.path.basename(path)}
+        for key, expected in strings.items():
+            value, _ = nodes.get(f"vs_version_info\\stringfileinfo\\{block}\\{key.lower()}", (b"", 1))
+            got = value.decode("utf-16-le").rstrip("\0")
+            check(got == expected, f"setup: version string {key} is {expected}", got)
+
+    with open(icon_path, "rb") as f:
+        wanted = icon_images(f.read())
+    groups = [(ident, data) for (kind, ident), (_, data) in resources.items() if kind == RT_GROUP_ICON]
+    if check(len(groups) == 1, "setup: has one icon", str(len(groups))):
+        group = groups[0][1]
+        count = struct.unpack_from("<H", group, 4)[0]
+        images = []
+        for i in range(count):
+            width, height, _, _, _, bit_count, _, ident = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            images.append((width, height, bit_count, resources.get((RT_ICON, ident), (0, b""))[1]))
+        check(sorted(images) == sorted(wanted), "setup: its icon is the program's, image for image",
+              f"{[(w, h, b, len(d)) for w, h, b, d in images]} against "
+              f"{[(w, h, b, len(d)) for w, h, b, d in wanted]}")
+
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if all(results) else 1
+
+
 def main():
+    if len(sys.argv) == 5 and sys.argv[1] == "--setup" and sys.argv[3] in MACHINES:
+        return check_setup(sys.argv[2], sys.argv[3], sys.argv[4])
     if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
         print(__doc__)
         return 2
@@ -219,13 +321,8 @@ def main():
 
     allowed = allowed_imports()
     imports = pe.imports()
-    check(imports, "the import table is read")
+    check_imports_known(imports, root, check)
     for dll, functions in imports.items():
-        safe = dll.lower() in WINDOWS_7_KNOWN_DLLS or (
-            dll.lower() == COMMON_CONTROLS and root is not None and asks_for_common_controls_6(root))
-        check(safe, f"imports {dll}, which Windows never takes from the program's folder",
-              "not among the KnownDLLs this check allows: a DLL of that name beside the program"
-              " could be loaded; load it at run time from the system folder instead")
         known = allowed.get(dll.lower())
         if check(known is not None, f"imports {dll}, one of Windows' own"):
             unknown = [f for f in functions if f not in known]
