@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "entries/file_system_windows.h"
 #ifndef ERROR_DISK_QUOTA_EXCEEDED
 #define ERROR_DISK_QUOTA_EXCEEDED 1295L  // not in every version of the headers
 #endif
