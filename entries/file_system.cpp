@@ -83,7 +83,8 @@ class TemporaryFile {
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
-    if (created_ && !kept_) RemoveFile(path_);
+    std::error_code ignored;
+    if (created_ && !kept_) fs::remove(path_, ignored);
   }
 
   std::error_code Write(const std::string& bytes) { return WriteNewFile(target_, path_, bytes, created_); }

@@ -41,8 +41,6 @@ std::error_code WriteNewFile(const SaveTarget& target, const std::filesystem::pa
 std::error_code PutInPlace(const SaveTarget& target, const std::filesystem::path& temporary,
                            bool& onlyCopy);
 
-void RemoveFile(const std::filesystem::path& file);
-
 unsigned long ProcessId();
 bool ProcessAlive(unsigned long pid);
 

@@ -171,8 +171,6 @@ std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, 
   return {};
 }
 
-void RemoveFile(const fs::path& file) { unlink(file.c_str()); }
-
 unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 
 bool ProcessAlive(unsigned long pid) {

@@ -214,8 +214,6 @@ std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, 
   return error;
 }
 
-void RemoveFile(const fs::path& file) { DeleteFileW(file.c_str()); }
-
 unsigned long ProcessId() { return GetCurrentProcessId(); }
 
 bool ProcessAlive(unsigned long pid) {
