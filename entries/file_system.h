@@ -1,6 +1,7 @@
-// The file operations behind the saved entries, one version for POSIX
-// systems and one for Windows: opening the file to read it, creating it
-// empty, and replacing it whole while keeping what the user set on it.
+// The file operations behind the saved entries: opening the file to read it,
+// creating it empty, and replacing it whole while keeping what the user set
+// on it. The build adds each system's steps (file_system_posix.cpp or
+// file_system_windows.cpp) to the portable part (file_system.cpp).
 #pragma once
 
 #include <cstdio>
@@ -30,6 +31,8 @@ std::error_code CreateEmptyFile(const std::filesystem::path& file);
 //   - a file the user may not write, or one held by another program, is
 //     not replaced; a program that holds the file only briefly (a virus
 //     scanner) is waited for about a second.
+// What a save cannot keep: a hard link. The file takes the new content
+// under its name, and its other names keep the old content.
 // Temporary files that saves killed part-way left beside the file are
 // removed afterwards.
 std::error_code ReplaceFileContent(const std::filesystem::path& file, const std::string& bytes);
@@ -51,13 +54,5 @@ enum class FileProblem {
   TooLarge,      // the system limits the size of files this program writes
 };
 FileProblem ProblemOf(const std::error_code& error);
-
-#ifdef _WIN32
-// Windows' own error numbers (GetLastError), which the operations above give.
-const std::error_category& WindowsErrors();
-// Windows' UTF-16 text (a name, a message) as UTF-8; a lone surrogate, which
-// Windows allows in names, becomes U+FFFD.
-std::string Utf8FromWindows(const std::wstring& wide);
-#endif
 
 }  // namespace duedate

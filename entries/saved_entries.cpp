@@ -16,46 +16,24 @@ EntriesFailure Unreadable(const fs::path& path, std::error_code error) {
   return {EntriesFailure::Unreadable, error, path};
 }
 
-// Takes bytes from the source one at a time and never more than the values
-// asked for; one byte may be pushed back.
-class ByteReader {
- public:
-  static constexpr int kEnd = -1;
-  static constexpr int kOverLimit = -2;
-
-  explicit ByteReader(const std::function<int()>& next) : next_(next) {}
-
-  int Get() {
-    if (pushed_ != kNone) {
-      const int c = pushed_;
-      pushed_ = kNone;
-      return c;
-    }
-    if (consumed_ >= kMaxEntriesBytes) return kOverLimit;
-    const int c = next_();
-    if (c < 0) return kEnd;
-    ++consumed_;
-    return c;
-  }
-  void Unget(int c) { pushed_ = c; }
-
- private:
-  static constexpr int kNone = -3;
-  const std::function<int()>& next_;
-  std::size_t consumed_ = 0;
-  int pushed_ = kNone;
-};
-
 // The longest value kept: the longest number NumberText writes is about 340
 // characters.
 constexpr std::size_t kMaxValueLength = 4096;
 
-bool IsBlank(int c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Takes off the front of `text` the characters `drop` says.
+template <class Drop>
+void DropWhile(std::string_view& text, Drop drop) {
+  while (!text.empty() && drop(text.front())) text.remove_prefix(1);
+}
+
+Failure<EntriesFailure> Refused(EntriesFailure::Kind kind) { return Fail(EntriesFailure{kind, {}, {}}); }
 
 // A value as this program writes it: a decimal number with an optional
 // sign and point ("2011", "-3", "28.5", ".5", "5."), or nothing at all.
-bool IsNumberValue(const std::string& value) {
+bool IsNumberValue(std::string_view value) {
   std::size_t at = 0;
   if (at < value.size() && (value[at] == '+' || value[at] == '-')) ++at;
   bool digits = false, point = false;
@@ -103,97 +81,65 @@ Result<Done, EntriesFailure> SaveEntries(const fs::path& file, const SavedEntrie
   return Done{};
 }
 
-Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next) {
-  ByteReader reader(next);
-  std::string values[8];
-  int count = 0;
-  bool sawAnything = false;
-  bool foreign = false;  // something no save of ours leaves
+Result<SavedEntries, EntriesFailure> ParseEntries(std::string_view bytes) {
+  if (bytes.empty()) return Refused(EntriesFailure::NothingSaved);
+  // Bytes past the limit are not looked at, and a text that reaches it may
+  // go on: a value or a line that runs into the limit is no saved entry.
+  const bool overLimit = bytes.size() >= kMaxEntriesBytes;
+  std::string_view rest = bytes.substr(0, kMaxEntriesBytes);
+  const Failure<EntriesFailure> notEntries = Refused(EntriesFailure::NotEntries);
 
   // A UTF-8 byte-order mark at the start is no part of the first value.
-  int c = reader.Get();
-  if (c == 0xEF) {
-    const int b = reader.Get();
-    const int d = (b == 0xBB) ? reader.Get() : ByteReader::kEnd;
-    if (b != 0xBB || d != 0xBF) return Fail(EntriesFailure{EntriesFailure::NotEntries, {}, {}});
-    sawAnything = true;
-    c = reader.Get();
+  if (rest.front() == '\xEF') {
+    if (!rest.starts_with("\xEF\xBB\xBF")) return notEntries;
+    rest.remove_prefix(3);
   }
-
+  std::string_view values[8];
+  int count = 0;
   bool atLineStart = true;  // blank lines between records are no values
-  while (count < 8 && !foreign) {
-    while (IsBlank(c) || (atLineStart && IsLineEnd(c))) {
-      sawAnything = true;
-      c = reader.Get();
-    }
-    if (c == ByteReader::kOverLimit) {
-      foreign = true;
-      break;
-    }
-    if (c == ByteReader::kEnd) {
+  while (count < 8) {
+    DropWhile(rest, [&](char c) { return IsBlank(c) || (atLineStart && IsLineEnd(c)); });
+    if (rest.empty()) {
+      if (overLimit) return notEntries;
       // A comma just before the end leaves one empty value.
       if (!atLineStart) ++count;
       break;
     }
-    sawAnything = true;
-    std::string& value = values[count];
-    if (c == '"') {
+    std::string_view& value = values[count];
+    if (rest.front() == '"') {
       // Quoted: the number between the quotes, blanks around it allowed.
-      for (c = reader.Get(); c >= 0 && c != '"' && !foreign; c = reader.Get()) {
-        value += static_cast<char>(c);
-        foreign = value.size() > kMaxValueLength;
-      }
-      if (c != '"') {
-        foreign = true;  // never closed
-      } else {
-        c = reader.Get();
-        while (IsBlank(c)) c = reader.Get();
-      }
-      while (!value.empty() && IsBlank(static_cast<unsigned char>(value.front()))) value.erase(0, 1);
+      const std::size_t close = rest.find('"', 1);
+      if (close == std::string_view::npos) return notEntries;  // never closed
+      value = rest.substr(1, close - 1);
+      rest.remove_prefix(close + 1);
+      DropWhile(rest, IsBlank);
     } else {
-      while (c >= 0 && c != ',' && !IsLineEnd(c) && !foreign) {
-        value += static_cast<char>(c);
-        foreign = value.size() > kMaxValueLength;
-        c = reader.Get();
-      }
+      value = rest.substr(0, rest.find_first_of(",\r\n"));
+      rest.remove_prefix(value.size());
     }
-    while (!value.empty() && IsBlank(static_cast<unsigned char>(value.back()))) value.pop_back();
-    if (foreign || c == ByteReader::kOverLimit || (c >= 0 && c != ',' && !IsLineEnd(c)) ||
-        !IsNumberValue(value)) {
-      foreign = true;
-      break;
-    }
+    if (value.size() > kMaxValueLength || (rest.empty() && overLimit)) return notEntries;
+    DropWhile(value, IsBlank);
+    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    if (!IsNumberValue(value) || (!rest.empty() && rest.front() != ',' && !IsLineEnd(rest.front())))
+      return notEntries;
     ++count;
-    if (c == ByteReader::kEnd) {
+    if (rest.empty()) {
       // A lone number is anybody's; a save cut short has its commas.
-      foreign = count == 1;
+      if (count == 1) return notEntries;
       break;
     }
     // Four values a line: a line ends after the fourth value and the eighth,
     // and only there. A column of numbers is not a file of saved entries.
-    if ((count % 4 == 0) != IsLineEnd(c)) {
-      foreign = true;
-      break;
-    }
-    if (count == 8) {
-      // What may follow the last value: line ends, blanks, and the zero
-      // bytes a crash can leave at the end of a file. A ninth value, even
-      // an empty one, is not ours.
-      while (c == 0 || IsBlank(c) || IsLineEnd(c)) c = reader.Get();
-      foreign = c != ByteReader::kEnd && c != ByteReader::kOverLimit;
-      break;
-    }
-    if (c == '\r') {
-      const int next_byte = reader.Get();
-      if (next_byte != '\n') reader.Unget(next_byte);
-    }
-    atLineStart = IsLineEnd(c);
-    c = reader.Get();
+    atLineStart = IsLineEnd(rest.front());
+    rest.remove_prefix(1);
+    if ((count % 4 == 0) != atLineStart) return notEntries;
   }
-
-  if (foreign) return Fail(EntriesFailure{EntriesFailure::NotEntries, {}, {}});
-  if (!sawAnything && count == 0) return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, {}});
-  if (count < 8) return Fail(EntriesFailure{EntriesFailure::Incomplete, {}, {}});
+  // What may follow the last value: line ends, blanks, and the zero bytes a
+  // crash can leave at the end of a file. A ninth value, even an empty one,
+  // is not ours.
+  DropWhile(rest, [](char c) { return c == '\0' || IsBlank(c) || IsLineEnd(c); });
+  if (!rest.empty()) return notEntries;
+  if (count < 8) return Refused(EntriesFailure::Incomplete);
 
   const auto text = [&](int i) { return NumberText(LeadingNumber(values[i])); };
   SavedEntries entries;
@@ -209,31 +155,26 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
   return entries;
 }
 
-Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
-  std::error_code openError;
-  std::FILE* in = OpenForReading(file, openError);
-  if (in == nullptr) return Fail(Unreadable(file, openError));
+Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next) {
+  std::string bytes;
+  for (int c = 0; bytes.size() < kMaxEntriesBytes && (c = next()) >= 0;) bytes += static_cast<char>(c);
+  return ParseEntries(bytes);
+}
 
-  int readErrno = 0;  // taken when the read fails, before anything else can change errno
-  const std::function<int()> next = [in, &readErrno] {
-    const int c = std::getc(in);
-    if (c == EOF && std::ferror(in) != 0) readErrno = errno;
-    return c;
-  };
-  auto read = ReadEntries(next);
-  const bool failed = std::ferror(in) != 0;
-  const std::error_code readError =
-      failed && readErrno != 0 ? std::error_code(readErrno, std::generic_category()) : std::error_code{};
+Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
+  std::error_code error;
+  std::FILE* in = OpenForReading(file, error);
+  if (in == nullptr) return Fail(Unreadable(file, error));
+  std::string bytes(kMaxEntriesBytes, '\0');
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+  if (std::ferror(in) != 0) error = {errno != 0 ? errno : EIO, std::generic_category()};
   std::fclose(in);
-  if (failed) {
-    return Fail(Unreadable(file, readError ? readError : std::make_error_code(std::errc::io_error)));
-  }
-  if (!read) {
-    EntriesFailure failure = read.error();
-    failure.path = file;
-    return Fail(std::move(failure));
-  }
-  return read;
+  if (error) return Fail(Unreadable(file, error));
+  auto read = ParseEntries(bytes);
+  if (read) return read;
+  EntriesFailure failure = read.error();
+  failure.path = file;
+  return Fail(std::move(failure));
 }
 
 Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {

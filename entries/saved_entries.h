@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "calc/due_date.h"
@@ -65,9 +66,9 @@ Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& fi
 // The same without creating anything: what `file` holds now.
 Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path& file);
 
-// The reader behind LoadEntries, over any source of bytes: `next` gives the
-// next byte (0 to 255), or a negative number at the end. It asks for no
-// more than kMaxEntriesBytes in all.
+// The saved entries in `bytes`: the parser behind LoadEntries. It looks at
+// no more than the first kMaxEntriesBytes, and takes a text that fills them
+// to go on beyond.
 //
 // Saved entries are what this program writes and what a save cut short or
 // an editor leaves of it: two lines of four values separated by commas, or
@@ -78,6 +79,10 @@ Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path
 // blanks, line ends and zero bytes (what a crash leaves). Anything else
 // (words, Chinese text, a date such as 2026-11-02, a column of numbers,
 // more than eight values) is someone else's file: NotEntries.
+Result<SavedEntries, EntriesFailure> ParseEntries(std::string_view bytes);
+// The same over any source of bytes: `next` gives the next byte (0 to 255),
+// or a negative number at the end. It reads no more than kMaxEntriesBytes,
+// then parses them.
 Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& next);
 inline constexpr std::size_t kMaxEntriesBytes = 64 * 1024;
 

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "entries/file_system.h"
+#include "entries/windows_text.h"
 
 namespace duedate {
 
@@ -28,7 +29,7 @@ const char* FieldName(DateField field) {
 std::string PathText(const std::filesystem::path& path) {
 #ifdef _WIN32
   // Not u8string(): it throws on a lone surrogate, which Windows names may hold.
-  return Utf8FromWindows(path.native());
+  return Utf8(path.native());
 #else
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

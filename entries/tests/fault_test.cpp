@@ -15,47 +15,21 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "entries/saved_entries.h"
+#include "tests/support/child_process.h"
+#include "tests/support/folder_test.h"
 
 namespace duedate {
 namespace {
 namespace fs = std::filesystem;
 
-class SaveFaultTest : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("yuchanqi-faults-" + std::to_string(getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    file_ = dir_ / kEntriesFileName;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  std::string Read() const {
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) return "<absent>";
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  int Temporaries() const {
-    int n = 0;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      if (entry.path().filename() != kEntriesFileName) ++n;
-    return n;
-  }
-
-  fs::path dir_;
-  fs::path file_;
-};
+using SaveFaultTest = testing_support::FolderTest;
+using testing_support::InChild;
 
 SavedEntries Version(int n) {
   const std::string v = std::to_string(n);
@@ -87,27 +61,17 @@ TEST_F(SaveFaultTest, AKillAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process stopped by itself";
     ++kills;
     ASSERT_EQ(whole.count(Read()), 1u) << "after kill " << kills << ": " << Read();
-    leftBehind += Temporaries();
+    leftBehind += Strays();
     if (round % 50 == 49) {  // the next successful save clears what was left behind
       ASSERT_TRUE(SaveEntries(file_, Version(0)).ok());
-      ASSERT_EQ(Temporaries(), 0);
+      ASSERT_EQ(Strays(), 0);
     }
   }
   ASSERT_TRUE(SaveEntries(file_, Version(0)).ok());
-  EXPECT_EQ(Temporaries(), 0);
+  EXPECT_EQ(Strays(), 0);
   EXPECT_EQ(Read(), EntriesFileText(Version(0)));
   std::printf("[ figures  ] %d kills while saving, %d temporary files left by them and cleared\n",
               kills, leftBehind);
-}
-
-// Runs `body` in a child process and gives its exit status.
-template <class Body>
-int InChild(Body body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
 TEST_F(SaveFaultTest, AFullDiskFailsTheSaveAndKeepsThePreviousFile) {
@@ -128,7 +92,7 @@ TEST_F(SaveFaultTest, AFullDiskFailsTheSaveAndKeepsThePreviousFile) {
     if (saved.ok()) return 2;
     if (saved.error().error != std::errc::no_space_on_device) return 3;
     if (Read() != EntriesFileText(Version(1))) return 4;
-    if (Temporaries() != 1) return 5;  // the filler, no temporary file
+    if (Strays() != 1) return 5;  // the filler, no temporary file
     return 0;
   });
   if (status == 77) {
@@ -151,7 +115,7 @@ TEST_F(SaveFaultTest, AFullDiskFailsTheSaveAndKeepsThePreviousFile) {
   });
   EXPECT_EQ(limited, 0) << "1: no limit, 2: saved anyway, 3: another reason";
   EXPECT_EQ(Read(), EntriesFileText(Version(1)));
-  EXPECT_EQ(Temporaries(), 0);
+  EXPECT_EQ(Strays(), 0);
 }
 
 TEST_F(SaveFaultTest, TwoProgramsSavingAtOnceAlwaysLeaveOneWholeVersion) {
@@ -185,7 +149,7 @@ TEST_F(SaveFaultTest, TwoProgramsSavingAtOnceAlwaysLeaveOneWholeVersion) {
   EXPECT_EQ(statuses[1], 0) << "a save failed in the second program";
   EXPECT_EQ(bad, 0) << "of " << reads << " reads";
   EXPECT_EQ(whole.count(Read()), 1u);
-  EXPECT_EQ(Temporaries(), 0);
+  EXPECT_EQ(Strays(), 0);
   std::printf("[ figures  ] %d saves by two programs at once, %d reads between, %d not whole\n",
               2 * kSaves, reads, bad);
 }

@@ -1,64 +1,32 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <tuple>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
 #include "entries/file_system.h"
 #include "entries/saved_entries.h"
+#include "tests/support/folder_test.h"
+#include "tests/support/table_row.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "tests/support/child_process.h"
 #endif
 
 namespace duedate {
 namespace {
 namespace fs = std::filesystem;
 
-// A fresh directory for each test, removed afterwards.
-class EntriesFileTest : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("yuchanqi-entries-" + std::to_string(std::random_device{}()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    file_ = dir_ / kEntriesFileName;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(dir_, fs::perms::all, ignored);
-    fs::remove_all(dir_, ignored);
-  }
-
-  void Write(const std::string& bytes) const {
-    std::ofstream(file_, std::ios::binary) << bytes;
-  }
-  std::string Read() const {
-    std::ifstream in(file_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  // Files in the directory other than time.txt (left-over temporary files).
-  int Strays() const {
-    int n = 0;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      if (entry.path().filename() != kEntriesFileName) ++n;
-    return n;
-  }
-
-  fs::path dir_;
-  fs::path file_;
-};
+using EntriesFileTest = testing_support::FolderTest;
+using testing_support::Row;
 
 SavedEntries Initial() {
   return {"2011", "04", "27", "28", "2011", "05", "15", CalcMethod::FromLastPeriod};
@@ -107,16 +75,10 @@ TEST_F(EntriesFileTest, FirstStartCreatesAnEmptyFileAndGivesNothing) {
   EXPECT_EQ(LoadEntries(file_).error().kind, EntriesFailure::NothingSaved);
 }
 
-struct LoadCase {
-  const char* what;
+struct LoadCase : Row {
   std::string bytes;
   SavedEntries expected;
 };
-void PrintTo(const LoadCase& c, std::ostream* out) {
-  std::ostream& os = *out;
-  os << c.what;
-}
-
 
 class LoadEntriesTest : public EntriesFileTest, public testing::WithParamInterface<LoadCase> {};
 
@@ -161,16 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 
 
-struct BadCase {
-  const char* what;
+struct BadCase : Row {
   std::string bytes;
   EntriesFailure::Kind kind;
 };
-void PrintTo(const BadCase& c, std::ostream* out) {
-  std::ostream& os = *out;
-  os << c.what;
-}
-
 
 class LoadEntriesRefuses : public EntriesFileTest, public testing::WithParamInterface<BadCase> {};
 
@@ -311,19 +267,7 @@ TEST_F(EntriesFileTest, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
 }
 
 #ifndef _WIN32
-// Runs `body` in a child process as the unprivileged user nobody (root reads
-// and writes through any permission bits), and gives its exit status.
-template <class Body>
-int AsNobody(Body body) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
-}
+using testing_support::AsNobody;
 
 TEST_F(EntriesFileTest, AReadOnlyFileStillLoads) {
   Write(kExample);
@@ -469,8 +413,7 @@ TEST_F(EntriesFileTest, ASaveKeepsThePermissionsOwnerAndLinksOfTheFile) {
     EXPECT_TRUE(saved);
     if (!saved) continue;
 
-    std::ifstream in(real, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kExample);
+    EXPECT_EQ(testing_support::FileBytes(real), kExample);
     EXPECT_EQ(fs::is_symlink(file), linked);
     if (c.standing == Standing::LinkToALink) {
       EXPECT_TRUE(fs::is_symlink(elsewhere / "middle.txt"));

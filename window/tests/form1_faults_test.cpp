@@ -4,14 +4,15 @@
 // unprivileged user nobody, since root writes through any permission bits.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
+#include "tests/support/child_process.h"
+#include "tests/support/folder_test.h"
+#include "tests/support/table_row.h"
 #include "window/form1.h"
 #include "window/tests/fake_view.h"
 
@@ -19,34 +20,24 @@ namespace duedate {
 namespace {
 namespace fs = std::filesystem;
 using testing_support::FakeView;
+using testing_support::InChild;
 
 constexpr char kSaved[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
 
 enum class Setup { ReadOnlyFile, ReadOnlyFolder, RemovedFolder, FolderNamedLikeTheFile, WriteOnlyFile };
 
-struct FaultCase {
-  const char* what;
+struct FaultCase : testing_support::Row {
   Setup setup;
   bool loads;          // the saved entries still come back at start
   const char* reason;  // what the exit message says
 };
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
 
-class Form1Faults : public testing::TestWithParam<FaultCase> {
+class Form1Faults : public testing_support::FolderTest, public testing::WithParamInterface<FaultCase> {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("yuchanqi-window-faults-" + std::to_string(getpid()) + "-" +
-            std::to_string(static_cast<int>(GetParam().setup)));
-    fs::create_directories(dir_);
+    FolderTest::SetUp();
     fs::permissions(dir_, fs::perms::all);
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(dir_, fs::perms::all, ignored);
-    fs::remove_all(dir_, ignored);
-  }
-  fs::path dir_;
 };
 
 // Exit codes of the child: which expectation failed.
@@ -78,43 +69,38 @@ TEST_P(Form1Faults, StartsQuietlyAndExplainsAFailedExit) {
       break;
   }
 
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (chdir(dir_.c_str()) != 0) _exit(kNotNobody);
+  const int status = InChild([&] {
+    if (chdir(dir_.c_str()) != 0) return kNotNobody;
     // The working directory disappears while the program runs.
-    if (c.setup == Setup::RemovedFolder && rmdir(dir_.c_str()) != 0) _exit(kNotNobody);
-    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kNotNobody);
+    if (c.setup == Setup::RemovedFolder && rmdir(dir_.c_str()) != 0) return kNotNobody;
+    if (!testing_support::BecomeNobody()) return kNotNobody;
     FakeView view;
     FormSettings settings;  // "time.txt" in the working directory, as the program has it
     settings.today = [] { return CalendarDate{2011, 10, 1}; };
     Form1 form(view, settings);
     form.Load();
-    if ((view.Text(Control::Text1) == "2000") != c.loads) _exit(kLoadedWrongly);
-    if (!view.messages.empty()) _exit(kMessageAtStart);
+    if ((view.Text(Control::Text1) == "2000") != c.loads) return kLoadedWrongly;
+    if (!view.messages.empty()) return kMessageAtStart;
     view.SetText(Control::Text1, "1999");
     form.Press(Control::Command1);
-    if (view.ended != 0) _exit(kEnded);
-    if (view.messages.size() != 1) _exit(kNoMessage);
+    if (view.ended != 0) return kEnded;
+    if (view.messages.size() != 1) return kNoMessage;
     const std::string& text = view.messages[0].text;
     if (text.find("无法保存") == std::string::npos || text.find(c.reason) == std::string::npos ||
         text.find("time.txt") == std::string::npos) {
-      _exit(kWrongMessage);
+      return kWrongMessage;
     }
-    if (view.Text(Control::Text1) != "1999") _exit(kTypingLost);
-    _exit(kPassed);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status)) << "the program crashed";
-  EXPECT_EQ(WEXITSTATUS(status), kPassed)
+    if (view.Text(Control::Text1) != "1999") return kTypingLost;
+    return kPassed;
+  });
+  ASSERT_LT(status, testing_support::kKilledBySignal) << "the program crashed";
+  EXPECT_EQ(status, kPassed)
       << "1: could not become nobody, 2: start-up entries wrong, 3: message at start, "
          "4: the program ended, 5: no message at exit, 6: the message does not explain, "
          "7: typing lost";
   if (c.setup == Setup::ReadOnlyFile || c.setup == Setup::ReadOnlyFolder ||
       c.setup == Setup::WriteOnlyFile) {
-    std::ifstream in(file, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSaved) << "the file changed";
+    EXPECT_EQ(testing_support::FileBytes(file), kSaved) << "the file changed";
   }
 }
 

@@ -3,16 +3,18 @@
 #include <filesystem>
 #include <cerrno>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "entries/file_system.h"
+#include "tests/support/folder_test.h"
+#include "tests/support/table_row.h"
 #include "window/form1.h"
 #include "window/tests/fake_view.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "entries/file_system_windows.h"
 #ifndef ERROR_DISK_QUOTA_EXCEEDED
 #define ERROR_DISK_QUOTA_EXCEEDED 1295L  // not in every version of the headers
 #endif
@@ -22,22 +24,15 @@ namespace duedate {
 namespace {
 namespace fs = std::filesystem;
 using testing_support::FakeView;
+using testing_support::Row;
 
 constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10, Control::Text11,
                                     Control::Text5,  Control::Text6, Control::Text7};
 
 // A window whose working directory is a fresh temporary one and whose
 // clock says 2011-10-01.
-class Form1Test : public testing::Test {
+class Form1Test : public testing_support::FolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("yuchanqi-form-" + std::to_string(std::random_device{}()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   FormSettings Settings() const {
     FormSettings s;
     s.entriesFile = dir_ / kEntriesFileName;
@@ -50,12 +45,7 @@ class Form1Test : public testing::Test {
     for (Control c : kResultBoxes) all += view_.Text(c) + " ";
     return all;
   }
-  std::string FileBytes() const {
-    std::ifstream in(dir_ / kEntriesFileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
 
-  fs::path dir_;
   CalendarDate today_{2011, 10, 1};
   FakeView view_;
 };
@@ -72,12 +62,10 @@ TEST_F(Form1Test, FirstStartKeepsTheInitialEntriesAndLeavesAnEmptyFile) {
   EXPECT_TRUE(view_.messages.empty());
 }
 
-struct CalcCase {
-  const char* what;
+struct CalcCase : Row {
   Control option;
   std::string results;
 };
-void PrintTo(const CalcCase& c, std::ostream* os) { *os << c.what; }
 
 class Form1Calculate : public Form1Test, public testing::WithParamInterface<CalcCase> {};
 
@@ -89,7 +77,7 @@ TEST_P(Form1Calculate, WritesTheSevenFiguresAndKeepsTheEntries) {
   EXPECT_EQ(Results(), GetParam().results);
   EXPECT_EQ(view_.Text(Control::Text2), "04");  // not rewritten
   EXPECT_TRUE(view_.messages.empty());
-  EXPECT_EQ(FileBytes(), "");  // nothing saved
+  EXPECT_EQ(Read(), "");  // nothing saved
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Form1Calculate,
@@ -112,14 +100,12 @@ TEST_F(Form1Test, CalculateReadsOnlyTheSelectedMethodsFieldsAndTodayAtThePress) 
   EXPECT_EQ(Results(), "2012 2 5 9 41 290 -10 ");
 }
 
-struct BadDateCase {
-  const char* what;
+struct BadDateCase : Row {
   Control option;
   Control field;
   std::string text;
   std::string mentions;
 };
-void PrintTo(const BadDateCase& c, std::ostream* os) { *os << c.what; }
 
 class Form1BadDate : public Form1Test, public testing::WithParamInterface<BadDateCase> {};
 
@@ -156,7 +142,7 @@ TEST_F(Form1Test, ExitSavesThe27ByteFileAndTheNextStartShowsItsNumbers) {
     EXPECT_EQ(view_.ended, 1);
     EXPECT_TRUE(view_.messages.empty());
   }
-  EXPECT_EQ(FileBytes(), "2011,4,27,28\r\n2011,5,15,0\r\n");
+  EXPECT_EQ(Read(), "2011,4,27,28\r\n2011,5,15,0\r\n");
 
   FakeView next;
   Form1 form(next, Settings());
@@ -173,7 +159,7 @@ TEST_F(Form1Test, ExitRemembersTheSelectedMethodAndTheTypedEntries) {
   view_.SetText(Control::Text12, "２０");
   view_.SetText(Control::Text4, "30天");
   form.Exit();
-  EXPECT_EQ(FileBytes(), "2011,4,27,30\r\n2011,5,20,1\r\n");
+  EXPECT_EQ(Read(), "2011,4,27,30\r\n2011,5,20,1\r\n");
 
   FakeView next;
   Form1 again(next, Settings());
@@ -206,7 +192,7 @@ TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {
   form.Load();
   EXPECT_EQ(view_.Text(Control::Text1), "2011");
   EXPECT_TRUE(view_.messages.empty());
-  EXPECT_EQ(FileBytes(), "1999,1,1,30\r\n");
+  EXPECT_EQ(Read(), "1999,1,1,30\r\n");
 }
 
 // What stands in "time.txt" at 退出, and whether the user is asked first.
@@ -232,10 +218,7 @@ TEST_F(Form1Test, ExitReplacesSavedEntriesButAsksBeforeReplacingTheUsersOwnFile)
     const fs::path file = dir_ / std::to_string(++row) / kEntriesFileName;
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << c.bytes;
-    const auto bytes = [&file] {
-      std::ifstream in(file, std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const auto bytes = [&file] { return testing_support::FileBytes(file); };
     FormSettings settings = Settings();
     settings.entriesFile = file;
     FakeView view;
@@ -280,7 +263,7 @@ TEST_F(Form1Test, ExitWithoutAFileSavesWithoutAsking) {
   form.Exit();
   EXPECT_TRUE(view_.questions.empty());
   EXPECT_EQ(view_.ended, 1);
-  EXPECT_EQ(FileBytes(), "2011,4,27,28\r\n2011,5,15,0\r\n");
+  EXPECT_EQ(Read(), "2011,4,27,28\r\n2011,5,15,0\r\n");
 }
 
 // The reason a save failed, for each error a save can meet: Chinese first,

@@ -1,11 +1,12 @@
-// The one place where the program's UTF-8 texts meet Windows' UTF-16.
+// The window's names for the conversions between UTF-8 and Windows' UTF-16,
+// which live with the entries (entries/windows_text.h).
 #pragma once
 
-#include <string>
+#include "entries/windows_text.h"
 
 namespace duedate::win32 {
 
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
+using duedate::Utf8;
+using duedate::Wide;
 
 }  // namespace duedate::win32

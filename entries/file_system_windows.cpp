@@ -1,0 +1,249 @@
+// The file layer's steps on Windows, and Windows' own error numbers.
+#include "entries/file_system_windows.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "entries/file_system_platform.h"
+#include "entries/windows_text.h"
+
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L  // not in every version of the headers
+#endif
+
+namespace duedate {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Windows' own error numbers, with the system's text for each in the
+// language of the system.
+class WindowsErrorCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "windows"; }
+
+  std::string message(int code) const override {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide(text != nullptr ? text : L"", text != nullptr ? length : 0);
+    if (text != nullptr) LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
+      wide.pop_back();
+    if (wide.empty()) return "Windows error " + std::to_string(code);
+    return Utf8(wide);
+  }
+
+  std::error_condition default_error_condition(int code) const noexcept override {
+    switch (code) {
+      case ERROR_ACCESS_DENIED: return std::errc::permission_denied;
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND: return std::errc::no_such_file_or_directory;
+      case ERROR_DISK_FULL:
+      case ERROR_HANDLE_DISK_FULL: return std::errc::no_space_on_device;
+      case ERROR_WRITE_PROTECT: return std::errc::read_only_file_system;
+      case ERROR_FILENAME_EXCED_RANGE: return std::errc::filename_too_long;
+      case ERROR_TOO_MANY_OPEN_FILES: return std::errc::too_many_files_open;
+      case ERROR_SHARING_VIOLATION:
+      case ERROR_LOCK_VIOLATION: return std::errc::device_or_resource_busy;
+      case ERROR_FILE_EXISTS:
+      case ERROR_ALREADY_EXISTS: return std::errc::file_exists;
+      default: return {code, *this};
+    }
+  }
+};
+
+std::error_code LastError() { return {static_cast<int>(GetLastError()), WindowsErrors()}; }
+
+// Another program has the file open in a way that excludes us: an editor,
+// a sync client, a virus scanner looking at the new file.
+bool HeldByAnother(const std::error_code& error) {
+  return error.category() == WindowsErrors() &&
+         (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION ||
+          error.value() == ERROR_UNABLE_TO_REMOVE_REPLACED);
+}
+
+// Runs `step` again while another program holds the file, for about a
+// second: scanners let go of a file quickly.
+template <class Step>
+std::error_code Patiently(Step step) {
+  std::error_code error = step();
+  for (int tries = 0; tries < 10 && HeldByAnother(error); ++tries) {
+    Sleep(100);
+    error = step();
+  }
+  return error;
+}
+
+std::error_code WriteAll(HANDLE out, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(out, bytes.data() + done, chunk, &written, nullptr)) return LastError();
+    if (written == 0) return std::make_error_code(std::errc::io_error);
+    done += written;
+  }
+  return FlushFileBuffers(out) ? std::error_code{} : LastError();
+}
+
+}  // namespace
+
+const std::error_category& WindowsErrors() {
+  static const WindowsErrorCategory category;
+  return category;
+}
+
+std::FILE* OpenForReading(const fs::path& file, std::error_code& error) {
+  error.clear();
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = std::make_error_code(std::errc::is_a_directory);
+    return nullptr;
+  }
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  error = Patiently([&] {
+    handle = CreateFileW(file.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? LastError() : std::error_code{};
+  });
+  if (error) return nullptr;
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    error = std::make_error_code(std::errc::invalid_argument);
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    error = {errno, std::generic_category()};
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* in = _fdopen(fd, "rb");
+  if (in == nullptr) {
+    error = {errno, std::generic_category()};
+    _close(fd);
+  }
+  return in;
+}
+
+std::error_code CreateEmptyFile(const fs::path& file) {
+  HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const std::error_code error = LastError();
+    return error == std::errc::file_exists ? std::error_code{} : error;
+  }
+  CloseHandle(handle);
+  return {};
+}
+
+namespace file_system_platform {
+
+struct OldFile {
+  DWORD attributes;
+};
+
+std::error_code FindSaveTarget(const fs::path& file, SaveTarget& target) {
+  // ReplaceFileW wants to know the folder: a bare "time.txt" is named in full.
+  std::error_code ignored;
+  target.path = fs::absolute(file, ignored);
+  if (target.path.empty()) target.path = file;
+  const DWORD attributes = GetFileAttributesW(target.path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? std::error_code{} : LastError();
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::make_error_code(std::errc::is_a_directory);
+  // A file the user may not write (read-only) or that another program
+  // holds is not replaced, although the folder would allow it.
+  const std::error_code held = Patiently([&] {
+    HANDLE probe = CreateFileW(target.path.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return LastError();
+    CloseHandle(probe);
+    return std::error_code{};
+  });
+  if (held) return held;
+  target.old = std::make_shared<OldFile>(OldFile{attributes});
+  return {};
+}
+
+std::error_code WriteNewFile(const SaveTarget& target, const fs::path& temporary,
+                             const std::string& bytes, bool& created) {
+  HANDLE out = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return LastError();
+  created = true;
+  const std::error_code error = WriteAll(out, bytes);
+  CloseHandle(out);
+  // ReplaceFileW gives the new content the old file's attributes (hidden,
+  // say), security and streams. Not every implementation of it carries the
+  // attributes over, so the new file has them from the start.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (!error && target.old && (target.old->attributes & kKept) != 0)
+    SetFileAttributesW(temporary.c_str(), target.old->attributes & kKept);
+  return error;
+}
+
+std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, bool& onlyCopy) {
+  const wchar_t* const file = target.path.c_str();
+  if (!target.old) {
+    return MoveFileExW(temporary.c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? std::error_code{}
+               : LastError();
+  }
+  std::error_code error = Patiently([&] {
+    return ReplaceFileW(file, temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr)
+               ? std::error_code{}
+               : LastError();
+  });
+  if (error.value() == ERROR_UNABLE_TO_MOVE_REPLACEMENT && GetFileAttributesW(file) == INVALID_FILE_ATTRIBUTES) {
+    // The old file is gone and the new content still has the temporary
+    // name: put it in place, and never delete it.
+    onlyCopy = true;
+    if (MoveFileExW(temporary.c_str(), file, MOVEFILE_WRITE_THROUGH)) error.clear();
+  }
+  return error;
+}
+
+unsigned long ProcessId() { return GetCurrentProcessId(); }
+
+bool ProcessAlive(unsigned long pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return alive;
+}
+
+std::optional<FileProblem> PlatformProblemOf(const std::error_code& error) {
+  if (error.category() != WindowsErrors()) return std::nullopt;
+  switch (error.value()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return FileProblem::InUse;
+    case ERROR_DISK_QUOTA_EXCEEDED:
+    case ERROR_NOT_ENOUGH_QUOTA: return FileProblem::QuotaExceeded;
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+    case ERROR_SEEK:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_NOT_READY:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_DEV_NOT_EXIST: return FileProblem::InputOutput;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace file_system_platform
+}  // namespace duedate
