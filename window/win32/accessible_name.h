@@ -10,9 +10,6 @@
 // standard boxes do.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <string>

@@ -38,7 +38,7 @@ class StartupTest : public QObject {
  private slots:
   void initTestCase() {
     QCoreApplication::setApplicationName(QStringLiteral("Tavoren预产期计算器"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(YUCHANQI_VERSION));
   }
   void init() {
     workingDir_ = QDir::currentPath();
@@ -71,8 +71,8 @@ class StartupTest : public QObject {
     QTest::newRow("help before anything")
         << QStringList{"--data-folder", "--help"} << false << false << 0 << help;
     QTest::newRow("--version") << QStringList{"--version"} << false << false << 0
-                               << QStringList{"Tavoren预产期计算器 1.0.0.0\n"};
-    QTest::newRow("-v") << QStringList{"-v"} << false << false << 0 << QStringList{"1.0.0.0"};
+                               << QStringList{"Tavoren预产期计算器 " YUCHANQI_VERSION "\n"};
+    QTest::newRow("-v") << QStringList{"-v"} << false << false << 0 << QStringList{YUCHANQI_VERSION};
     const QString hint = QStringLiteral("用 “yuchanqi --help” 查看可以使用的选项。\n");
     QTest::newRow("unknown option") << QStringList{"--datafolder"} << false << false << 2
                                     << QStringList{"yuchanqi：不认识的选项 “--datafolder”。\n", hint};

@@ -4,13 +4,15 @@ for its build (PE32 for i386, or PE32+ for x86-64), the header of a GUI
 program for Windows 7 and later, imports of Windows 7's KnownDLLs only (and
 of Common Controls through the manifest) and of the functions Windows 7 has
 only (windows7-imports.txt beside this file), the manifest, the version
-record and the three icon images.
+record and the three icon images. The version is the build's (project() in
+CMakeLists.txt), given as four numbers: 1.0.0.0.
 
-    check-program-file.py <yuchanqi.exe> i386|x86-64
+    check-program-file.py <yuchanqi.exe> i386|x86-64 <version>
 
 Prints one line per check and closes with "N passed, M failed".
 """
 import os
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -161,13 +163,16 @@ def asks_for_common_controls_6(root):
                for d in root.iter(ASM_V1 + "assemblyIdentity"))
 
 
-def check_manifest(root, machine, check):
+def check_manifest(root, machine, version, check):
     """What the manifest asks of Windows: Common Controls 6, the invoker's
-    rights, Windows 7 to 11, per-monitor DPI, and the build's architecture."""
+    rights, Windows 7 to 11, per-monitor DPI, and the build's architecture
+    and version."""
     identity = root.find(ASM_V1 + "assemblyIdentity")
     architecture = identity.get("processorArchitecture") if identity is not None else None
     check(architecture in ARCHITECTURES[machine], f"manifest architecture fits {machine}",
           str(architecture))
+    named = identity.get("version") if identity is not None else None
+    check(named == version, f"manifest names the program's version {version}", str(named))
     controls = [d for d in root.iter(ASM_V1 + "assemblyIdentity")
                 if d.get("name") == "Microsoft.Windows.Common-Controls"]
     check(controls and controls[0].get("version") == "6.0.0.0"
@@ -187,7 +192,9 @@ def check_manifest(root, machine, check):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
+    version = sys.argv[3] if len(sys.argv) == 4 else ""
+    numbers = [int(n) for n in version.split(".")] if re.fullmatch(r"\d+(\.\d+){3}", version) else []
+    if not numbers or sys.argv[2] not in MACHINES:
         print(__doc__)
         return 2
     results = []
@@ -238,8 +245,9 @@ def main():
         nodes = {path: (value, kind) for path, value, kind in version_nodes(record)}
         fixed = nodes.get("VS_VERSION_INFO", (b"", 0))[0]
         versions = struct.unpack_from("<IIIIII", fixed) if len(fixed) >= 24 else ()
-        check(versions == (0xFEEF04BD, 0x10000, 0x10000, 0, 0x10000, 0),
-              "file and product version 1.0.0.0", repr(versions))
+        most, least = numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]
+        check(versions == (0xFEEF04BD, 0x10000, most, least, most, least),
+              f"file and product version {version}", repr(versions))
         strings = {"CompanyName": "Tavoren软件", "ProductName": "Tavoren预产期计算器",
                    "InternalName": "Tavoren预产期计算器1.0", "FileVersion": "1.00",
                    "ProductVersion": "1.00", "OriginalFilename": "yuchanqi.exe"}
@@ -251,7 +259,7 @@ def main():
         check(translation[:4] == struct.pack("<HH", 0x0804, 1200), "translation 0x0804, 1200")
 
     if check(root is not None, "the program has a manifest"):
-        check_manifest(root, sys.argv[2], check)
+        check_manifest(root, sys.argv[2], version, check)
 
     group = resources.get((RT_GROUP_ICON, 1), (None, b""))[1]
     count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0
