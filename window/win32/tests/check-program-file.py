@@ -5,7 +5,7 @@ program for Windows 7 and later, imports of Windows 7's KnownDLLs only (and
 of Common Controls through the manifest) and of the functions Windows 7 has
 only (windows7-imports.txt beside this file), the manifest, the version
 record and the three icon images. The version is the build's (project() in
-CMakeLists.txt), given as four numbers: 1.0.0.0.
+CMakeLists.txt), given as four numbers joined by points.
 
     check-program-file.py <yuchanqi.exe> i386|x86-64 <version>
 
