@@ -19,7 +19,7 @@ void Print(const QString& text, std::FILE* stream) {
 
 int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Tavoren预产期计算器"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+  QApplication::setApplicationVersion(QStringLiteral(YUCHANQI_VERSION));
   QApplication::setOrganizationName(QStringLiteral("Tavoren软件"));
   QApplication::setDesktopFileName(QStringLiteral("com.tavoren.Yuchanqi"));
 

@@ -1,18 +1,27 @@
 // Names for screen readers. A text box has no caption of its own, so Windows
 // gives it no accessible name and a screen reader says only "edit" and its
 // digits. A box named here answers Microsoft Active Accessibility with the
-// standard object of an edit control, except that its name is ours.
+// standard object of an edit control, except that its name is ours: its
+// window procedure answers WM_GETOBJECT with a wrapper around the object
+// CreateStdAccessibleObject makes, which passes every other question on.
 //
-// What this needs of OLE (oleacc.dll, oleaut32.dll, ole32.dll) is loaded
+// Why not Windows' documented way, the property service (Dynamic Annotation:
+// IAccPropServices::SetHwndPropStr with PROPID_ACC_NAME)? It names a box in
+// one call, but that call is made when the boxes are made: COM started on the
+// UI thread and oleacc.dll (with oleaut32.dll) loaded before the window is
+// first drawn, at every start, for every user, whether or not anything ever
+// asks. Loading oleacc and oleaut32 with the program was one of the causes of
+// its slower start against the same window in the plainest code
+// (docs/benchmarks.md). A box's WM_GETOBJECT, by contrast, comes only when a
+// client of Active Accessibility (a screen reader, say) asks about it.
+//
+// So what this needs of OLE (oleacc.dll, oleaut32.dll, ole32.dll) is loaded
 // from the system folder the first time a screen reader asks, never at start
-// and never from the program's own folder; OLE is initialised on the UI
-// thread then. Where those DLLs cannot be loaded, the boxes answer as
-// standard boxes do.
+// and never from the program's own folder (oleacc is no KnownDLL); OLE is
+// initialised on the UI thread then. Where those DLLs cannot be loaded, the
+// boxes answer as standard boxes do.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <string>

@@ -2,9 +2,6 @@
 // derived class, after the pattern of the Windows SDK samples.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace duedate::win32 {

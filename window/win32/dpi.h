@@ -4,9 +4,6 @@
 // never imported, so that the program starts on Windows 7 too.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace duedate::win32 {

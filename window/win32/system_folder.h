@@ -3,9 +3,6 @@
 // where someone may have put a notepad.exe or a DLL of the same name.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <string>

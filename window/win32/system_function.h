@@ -3,9 +3,6 @@
 // for DLLs the program loads only when it needs them.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace duedate::win32 {

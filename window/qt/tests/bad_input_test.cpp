@@ -14,29 +14,11 @@ using namespace duedate::qt_testing;
 
 namespace {
 
-constexpr CalendarDate kToday{2011, 10, 1};
-
 // What the window must show after 计算 for the texts it holds now: the
 // core's figures, or nothing new.
 QString Expected(const MainWindow& window, const QString& before, bool* warns) {
-  DueDateInput input;
-  input.method = window.IsSelected(Control::Option1) ? CalcMethod::FromLastPeriod
-                                                     : CalcMethod::FromConception;
-  input.lastPeriodYear = window.Text(Control::Text1);
-  input.lastPeriodMonth = window.Text(Control::Text2);
-  input.lastPeriodDay = window.Text(Control::Text3);
-  input.cycleLength = window.Text(Control::Text4);
-  input.conceptionYear = window.Text(Control::Text14);
-  input.conceptionMonth = window.Text(Control::Text13);
-  input.conceptionDay = window.Text(Control::Text12);
-  input.today = kToday;
-  const auto result = CalculateDueDate(input);
-  *warns = !result.ok();
-  if (!result) return before;
-  const DueDateResult& r = *result;
-  return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-      .arg(r.dueYear).arg(r.dueMonth).arg(r.dueDay).arg(r.monthsElapsed)
-      .arg(r.weeksElapsed).arg(r.daysElapsed).arg(r.daysRemaining);
+  *warns = !CoreCalculation(window).ok();
+  return CoreResults(window, before);
 }
 
 }  // namespace

@@ -12,18 +12,17 @@ class CalculateTest : public QObject {
  private slots:
   void pressingCalculateFillsTheResultBoxes_data() {
     QTest::addColumn<bool>("option2");
-    QTest::addColumn<QString>("results");
-    QTest::newRow("last period") << false << QStringLiteral("2012 2 1 6 22 157 123");
-    QTest::newRow("conception") << true << QStringLiteral("2012 2 5 5 21 153 127");
+    QTest::newRow("last period") << false;
+    QTest::newRow("conception") << true;
   }
   void pressingCalculateFillsTheResultBoxes() {
     QFETCH(bool, option2);
-    QFETCH(QString, results);
     QTemporaryDir dir;
     MainWindow window(SettingsIn(dir));
     window.Load();
     if (option2) QTest::mouseClick(window.Widget(Control::Option2), Qt::LeftButton);
     QCOMPARE(window.IsSelected(Control::Option2), option2);
+    const QString results = CoreResults(window);
     const CaughtMessage said = AnswerMessageBox([&] {
       QTest::mouseClick(window.Widget(Control::Command4), Qt::LeftButton);
     });
@@ -72,10 +71,11 @@ class CalculateTest : public QObject {
   void fullWidthDigitsCalculate() {
     QTemporaryDir dir;
     MainWindow window(SettingsIn(dir));
+    const QString inAsciiDigits = CoreResults(window);  // "2011", "04"
     window.SetText(Control::Text1, "２０１１");
     window.SetText(Control::Text2, "０４");
     Click(window, Control::Command4);
-    QCOMPARE(Results(window), QStringLiteral("2012 2 1 6 22 157 123"));
+    QCOMPARE(Results(window), inAsciiDigits);
   }
 };
 

@@ -82,9 +82,10 @@ class KeyboardTest : public QObject {
   }
 
   void spaceOnAFocusedButtonPressesIt() {
+    const QString calculated = CoreResults(*window_);
     window_->Widget(Control::Command4)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QCOMPARE(Results(*window_), QStringLiteral("2012 2 1 6 22 157 123"));
+    QCOMPARE(Results(*window_), calculated);
   }
 
  private:

@@ -1,5 +1,6 @@
 // Shared by the Qt window tests: a window in a temporary working directory
-// whose clock says 2011-10-01, and a way to answer its message boxes.
+// whose clock says 2011-10-01, a way to answer its message boxes, and what
+// the core makes of the entries a window holds.
 #pragma once
 
 #include <QAbstractButton>
@@ -22,11 +23,13 @@ inline constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Cont
                                            Control::Text11, Control::Text5, Control::Text6,
                                            Control::Text7};
 
+inline constexpr CalendarDate kToday{2011, 10, 1};
+
 inline std::filesystem::path PathOf(const QString& path) {
   return std::filesystem::path(path.toStdU16String());
 }
 
-inline FormSettings SettingsIn(const QTemporaryDir& dir, CalendarDate today = {2011, 10, 1}) {
+inline FormSettings SettingsIn(const QTemporaryDir& dir, CalendarDate today = kToday) {
   FormSettings settings;
   settings.entriesFile = PathOf(dir.filePath(QStringLiteral("time.txt")));
   settings.instructionFiles = InstructionFilesFor(dir.path() + QStringLiteral("/bin"));
@@ -42,6 +45,46 @@ inline QString Results(const MainWindow& window) {
   QStringList all;
   for (Control c : kResultBoxes) all << TextOf(window, c);
   return all.join(QLatin1Char(' '));
+}
+
+// The seven entries and the method `window` holds, as the core keeps them.
+inline SavedEntries EntriesOf(const MainWindow& window) {
+  SavedEntries e;
+  e.lastPeriodYear = window.Text(Control::Text1);
+  e.lastPeriodMonth = window.Text(Control::Text2);
+  e.lastPeriodDay = window.Text(Control::Text3);
+  e.cycleLength = window.Text(Control::Text4);
+  e.conceptionYear = window.Text(Control::Text14);
+  e.conceptionMonth = window.Text(Control::Text13);
+  e.conceptionDay = window.Text(Control::Text12);
+  e.method = window.IsSelected(Control::Option1) ? CalcMethod::FromLastPeriod
+                                                 : CalcMethod::FromConception;
+  return e;
+}
+
+// What the core calculates from the entries `window` holds.
+inline Result<DueDateResult, DueDateFailure> CoreCalculation(const MainWindow& window,
+                                                             CalendarDate today = kToday) {
+  const SavedEntries e = EntriesOf(window);
+  return CalculateDueDate({e.method, e.lastPeriodYear, e.lastPeriodMonth, e.lastPeriodDay,
+                           e.cycleLength, e.conceptionYear, e.conceptionMonth, e.conceptionDay,
+                           today});
+}
+
+// The result boxes as Results() gives them once 计算 has shown the core's
+// figures for what `window` holds now; `otherwise` where the core refuses.
+inline QString CoreResults(const MainWindow& window, const QString& otherwise = QString()) {
+  const auto result = CoreCalculation(window);
+  if (!result) return otherwise;
+  const DueDateResult& r = *result;
+  return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+      .arg(r.dueYear).arg(r.dueMonth).arg(r.dueDay).arg(r.monthsElapsed)
+      .arg(r.weeksElapsed).arg(r.daysElapsed).arg(r.daysRemaining);
+}
+
+// The bytes 退出 saves for what `window` holds now.
+inline QByteArray CoreFileBytes(const MainWindow& window) {
+  return QByteArray::fromStdString(EntriesFileText(EntriesOf(window)));
 }
 
 inline void Click(const MainWindow& window, Control button) {

@@ -4,10 +4,11 @@ for its build (PE32 for i386, or PE32+ for x86-64), the header of a GUI
 program for Windows 7 and later, imports of Windows 7's KnownDLLs only (and
 of Common Controls through the manifest) and of the functions Windows 7 has
 only (windows7-imports.txt beside this file), the manifest, the version
-record and the three icon images.
+record and the three icon images. The version is the build's (project() in
+CMakeLists.txt), given as four numbers joined by points.
 
-    check-program-file.py <yuchanqi.exe> i386|x86-64
-    check-program-file.py --setup <setup.exe> i386|x86-64 <yuchanqi.ico>
+    check-program-file.py <yuchanqi.exe> i386|x86-64 <version>
+    check-program-file.py --setup <setup.exe> i386|x86-64 <yuchanqi.ico> <version>
 
 With --setup it checks the setup program instead: the kind of PE file, a GUI
 program that can move in memory and runs no data, imports of KnownDLLs only
@@ -18,6 +19,7 @@ names and version) and the program's icon.
 Prints one line per check and closes with "N passed, M failed".
 """
 import os
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -168,13 +170,16 @@ def asks_for_common_controls_6(root):
                for d in root.iter(ASM_V1 + "assemblyIdentity"))
 
 
-def check_manifest(root, machine, check):
+def check_manifest(root, machine, version, check):
     """What the manifest asks of Windows: Common Controls 6, the invoker's
-    rights, Windows 7 to 11, per-monitor DPI, and the build's architecture."""
+    rights, Windows 7 to 11, per-monitor DPI, and the build's architecture
+    and version."""
     identity = root.find(ASM_V1 + "assemblyIdentity")
     architecture = identity.get("processorArchitecture") if identity is not None else None
     check(architecture in ARCHITECTURES[machine], f"manifest architecture fits {machine}",
           str(architecture))
+    named = identity.get("version") if identity is not None else None
+    check(named == version, f"manifest names the program's version {version}", str(named))
     controls = [d for d in root.iter(ASM_V1 + "assemblyIdentity")
                 if d.get("name") == "Microsoft.Windows.Common-Controls"]
     check(controls and controls[0].get("version") == "6.0.0.0"
@@ -214,7 +219,7 @@ def check_imports_known(imports, root, check):
               " could be loaded; load it at run time from the system folder instead")
 
 
-def check_setup(path, machine_name, icon_path):
+def check_setup(path, machine_name, icon_path, version):
     """The setup program, read without running it."""
     results = []
 
@@ -251,9 +256,11 @@ def check_setup(path, machine_name, icon_path):
         check(language == LANG_ZH_CN, "setup: the version record is tagged Chinese (PRC)", f"{language:#x}")
         nodes = {path.lower(): (value, kind) for path, value, kind in version_nodes(record)}
         fixed = nodes.get("vs_version_info", (b"", 0))[0]
-        versions = struct.unpack_from("<IIIII", fixed) if len(fixed) >= 20 else ()
-        check(versions[:1] + versions[2:] == (0xFEEF04BD, 0x10000, 0, 0x10000),
-              "setup: file and product version 1.0.0.0", repr(versions))
+        versions = struct.unpack_from("<IIIIII", fixed) if len(fixed) >= 24 else ()
+        numbers = version_numbers(version)
+        most, least = numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]
+        check(versions[:1] + versions[2:] == (0xFEEF04BD, most, least, most, least),
+              f"setup: file and product version {version}", repr(versions))
         translation = nodes.get("vs_version_info\\varfileinfo\\translation", (b"", 0))[0]
         block = (f"{struct.unpack_from('<H', translation)[0]:04x}{struct.unpack_from('<H', translation, 2)[0]:04x}"
                  if len(translation) >= 4 else "")
@@ -286,10 +293,17 @@ def check_setup(path, machine_name, icon_path):
     return 0 if all(results) else 1
 
 
+def version_numbers(version):
+    """[a, b, c, d] of "a.b.c.d", or [] for anything else."""
+    return [int(n) for n in version.split(".")] if re.fullmatch(r"\d+(\.\d+){3}", version) else []
+
+
 def main():
-    if len(sys.argv) == 5 and sys.argv[1] == "--setup" and sys.argv[3] in MACHINES:
-        return check_setup(sys.argv[2], sys.argv[3], sys.argv[4])
-    if len(sys.argv) != 3 or sys.argv[2] not in MACHINES:
+    if len(sys.argv) == 6 and sys.argv[1] == "--setup" and sys.argv[3] in MACHINES and version_numbers(sys.argv[5]):
+        return check_setup(sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5])
+    version = sys.argv[3] if len(sys.argv) == 4 else ""
+    numbers = version_numbers(version)
+    if not numbers or sys.argv[2] not in MACHINES:
         print(__doc__)
         return 2
     results = []
@@ -335,8 +349,9 @@ def main():
         nodes = {path: (value, kind) for path, value, kind in version_nodes(record)}
         fixed = nodes.get("VS_VERSION_INFO", (b"", 0))[0]
         versions = struct.unpack_from("<IIIIII", fixed) if len(fixed) >= 24 else ()
-        check(versions == (0xFEEF04BD, 0x10000, 0x10000, 0, 0x10000, 0),
-              "file and product version 1.0.0.0", repr(versions))
+        most, least = numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]
+        check(versions == (0xFEEF04BD, 0x10000, most, least, most, least),
+              f"file and product version {version}", repr(versions))
         strings = {"CompanyName": "Tavoren软件", "ProductName": "Tavoren预产期计算器",
                    "InternalName": "Tavoren预产期计算器1.0", "FileVersion": "1.00",
                    "ProductVersion": "1.00", "OriginalFilename": "yuchanqi.exe"}
@@ -348,7 +363,7 @@ def main():
         check(translation[:4] == struct.pack("<HH", 0x0804, 1200), "translation 0x0804, 1200")
 
     if check(root is not None, "the program has a manifest"):
-        check_manifest(root, sys.argv[2], check)
+        check_manifest(root, sys.argv[2], version, check)
 
     group = resources.get((RT_GROUP_ICON, 1), (None, b""))[1]
     count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0
