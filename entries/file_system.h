@@ -37,6 +37,10 @@ std::error_code CreateEmptyFile(const std::filesystem::path& file);
 // removed afterwards.
 std::error_code ReplaceFileContent(const std::filesystem::path& file, const std::string& bytes);
 
+// A path as UTF-8 text, to show the user; any name the system allows can
+// be shown.
+std::string PathText(const std::filesystem::path& path);
+
 // What went wrong, in the terms a user is told.
 enum class FileProblem {
   Other,

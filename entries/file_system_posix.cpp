@@ -120,6 +120,11 @@ std::error_code CreateEmptyFile(const fs::path& file) {
   return {};
 }
 
+std::string PathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 namespace file_system_platform {
 
 struct OldFile {

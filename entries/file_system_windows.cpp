@@ -144,6 +144,9 @@ std::error_code CreateEmptyFile(const fs::path& file) {
   return {};
 }
 
+// Not u8string(): it throws on a lone surrogate, which Windows names may hold.
+std::string PathText(const fs::path& path) { return Utf8(path.native()); }
+
 namespace file_system_platform {
 
 struct OldFile {

@@ -3,38 +3,16 @@
 #include <system_error>
 
 #include "entries/file_system.h"
-#include "entries/windows_text.h"
 
 namespace duedate {
 
 namespace {
-
-// The seven entry fields and where each is kept in the saved entries.
-struct EntryField {
-  Control box;
-  std::string SavedEntries::*text;
-};
-constexpr EntryField kEntryFields[] = {
-    {Control::Text1, &SavedEntries::lastPeriodYear},  {Control::Text2, &SavedEntries::lastPeriodMonth},
-    {Control::Text3, &SavedEntries::lastPeriodDay},   {Control::Text4, &SavedEntries::cycleLength},
-    {Control::Text14, &SavedEntries::conceptionYear}, {Control::Text13, &SavedEntries::conceptionMonth},
-    {Control::Text12, &SavedEntries::conceptionDay}};
 
 const char* FieldName(DateField field) {
   return field == DateField::LastPeriod ? "末次月经第一天日期" : "排卵受精日期";
 }
 
 }  // namespace
-
-std::string PathText(const std::filesystem::path& path) {
-#ifdef _WIN32
-  // Not u8string(): it throws on a lone surrogate, which Windows names may hold.
-  return Utf8(path.native());
-#else
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-#endif
-}
 
 std::string AboutText() {
   return std::string("预产期计算器，Tavoren软件，TAB键在文本框之间切换。") + "\r\n" +
@@ -109,18 +87,6 @@ std::string InstructionsFailureText(OpenResult result, const std::filesystem::pa
   return "无法打开说明文件：\n" + PathText(file) + "\n没有找到可以打开文本文件的程序。";
 }
 
-std::wstring ProgramDirectory(const std::wstring& programFile) {
-  const auto slash = programFile.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L".";
-  std::wstring dir = programFile.substr(0, slash);
-  while (!dir.empty() && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
-  return dir;
-}
-
-std::wstring NotepadCommandLine(const std::wstring& programDirectory) {
-  return L"notepad.exe \"" + programDirectory + L"\\详细说明.txt\"";
-}
-
 Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std::move(settings)) {}
 
 void Form1::Load() {
@@ -131,6 +97,19 @@ void Form1::Load() {
 }
 
 void Form1::Press(Control button) {
+  if (ended_) return;
+  // Nothing an action meets may escape into the toolkit's event loop.
+  try {
+    Run(button);
+  } catch (const std::exception& error) {
+    view_.ShowMessage(MessageIcon::Warning, kMessageTitle,
+                      std::string(kInternalErrorText) + "\n（" + error.what() + "）");
+  } catch (...) {
+    view_.ShowMessage(MessageIcon::Warning, kMessageTitle, kInternalErrorText);
+  }
+}
+
+void Form1::Run(Control button) {
   switch (button) {
     case Control::Command1: Exit(); break;
     case Control::Command2: ShowAbout(); break;
@@ -165,13 +144,7 @@ void Form1::Calculate() {
     view_.ShowMessage(MessageIcon::Warning, kMessageTitle, DateFailureText(result.error()));
     return;
   }
-  const DueDateResult& r = *result;
-  const std::pair<Control, std::int32_t> figures[] = {
-      {Control::Text8, r.dueYear},        {Control::Text9, r.dueMonth},
-      {Control::Text10, r.dueDay},        {Control::Text11, r.monthsElapsed},
-      {Control::Text5, r.weeksElapsed},   {Control::Text6, r.daysElapsed},
-      {Control::Text7, r.daysRemaining}};
-  for (const auto& [box, value] : figures) view_.SetText(box, NumberText(value));
+  for (const ResultField& field : kResultFields) view_.SetText(field.box, NumberText((*result).*field.figure));
 }
 
 void Form1::Exit() {
@@ -202,6 +175,7 @@ void Form1::Exit() {
     view_.ShowMessage(MessageIcon::Warning, kMessageTitle, SaveFailureText(saved.error()));
     return;
   }
+  ended_ = true;
   view_.EndProgram();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ inline constexpr const char* kMessageTitle = "预产期计算器";
 // The answers to the question before a file of the user's own is replaced.
 inline constexpr const char* kReplaceAnswer = "替换文件";
 inline constexpr const char* kKeepAnswer = "保留文件，不退出";
+// What the user is told when an action met an error the program did not
+// foresee; the window stays, with everything typed in it.
+inline constexpr const char* kInternalErrorText = "程序内部出错，这次操作没有完成。您输入的内容都还在。";
 // The maker's instant-messaging account, shown in the About notice.
 inline constexpr const char* kMakerAccount = "20110427";
 
@@ -78,15 +82,29 @@ std::string ProblemText(const std::error_code& error, const std::string& system,
 // … and when the instructions cannot be shown.
 std::string InstructionsFailureText(OpenResult result, const std::filesystem::path& file);
 
-// The directory holding the program file `programFile`, as Windows gives it
-// ("C:\Tools\yuchanqi.exe" → "C:\Tools"), without a trailing separator even
-// for a drive root ("C:\yuchanqi.exe" → "C:"). Wide text, as Windows paths.
-std::wstring ProgramDirectory(const std::wstring& programFile);
-// notepad.exe "<directory>\详细说明.txt"
-std::wstring NotepadCommandLine(const std::wstring& programDirectory);
+// The seven entry boxes, each with the field of the saved entries it is
+// kept in, in the order of the saved entries.
+struct EntryField {
+  Control box;
+  std::string SavedEntries::*text;
+};
+inline constexpr EntryField kEntryFields[] = {
+    {Control::Text1, &SavedEntries::lastPeriodYear},  {Control::Text2, &SavedEntries::lastPeriodMonth},
+    {Control::Text3, &SavedEntries::lastPeriodDay},   {Control::Text4, &SavedEntries::cycleLength},
+    {Control::Text14, &SavedEntries::conceptionYear}, {Control::Text13, &SavedEntries::conceptionMonth},
+    {Control::Text12, &SavedEntries::conceptionDay}};
 
-// A path as UTF-8 text.
-std::string PathText(const std::filesystem::path& path);
+// The seven result boxes, each with the figure of the result it shows, in
+// the order they are written.
+struct ResultField {
+  Control box;
+  std::int32_t DueDateResult::*figure;
+};
+inline constexpr ResultField kResultFields[] = {
+    {Control::Text8, &DueDateResult::dueYear},         {Control::Text9, &DueDateResult::dueMonth},
+    {Control::Text10, &DueDateResult::dueDay},         {Control::Text11, &DueDateResult::monthsElapsed},
+    {Control::Text5, &DueDateResult::weeksElapsed},    {Control::Text6, &DueDateResult::daysElapsed},
+    {Control::Text7, &DueDateResult::daysRemaining}};
 
 class Form1 {
  public:
@@ -96,8 +114,12 @@ class Form1 {
   // the initial ones. Nothing is said when there are none or they cannot
   // be read.
   void Load();
-  // Routes a press of Command1 to Command4 to its action.
+  // Routes a press of Command1 to Command4 to its action; after 退出 has
+  // ended the program, nothing. An error an action meets is shown, not
+  // thrown on.
   void Press(Control button);
+  // Whether 退出 has ended the program.
+  bool Ended() const { return ended_; }
 
   void Calculate();         // 计算
   // 退出: save, then end. The window stays open when saving fails, and when
@@ -110,8 +132,11 @@ class Form1 {
  private:
   CalcMethod SelectedMethod() const;
 
+  void Run(Control button);
+
   FormView& view_;
   FormSettings settings_;
+  bool ended_ = false;
 };
 
 }  // namespace duedate

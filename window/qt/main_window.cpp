@@ -115,7 +115,7 @@ void MainWindow::Build() {
         button->setDefault(false);
         const Control control = spec.control;
         connect(button, &QPushButton::clicked, this, [this, control] {
-          if (!ended_) PressSafely(control);
+          form_.Press(control);
         });
         widget = button;
         break;
@@ -155,21 +155,6 @@ void MainWindow::Build() {
 }
 
 void MainWindow::Load() { form_.Load(); }
-
-void MainWindow::PressSafely(Control button) {
-  // Nothing a press meets may escape into Qt's event loop: the window stays,
-  // with everything typed in it.
-  try {
-    form_.Press(button);
-  } catch (const std::exception& error) {
-    ShowMessage(MessageIcon::Warning, kMessageTitle,
-                std::string("程序内部出错，这次操作没有完成。您输入的内容都还在。\n（") + error.what() +
-                    "）");
-  } catch (...) {
-    ShowMessage(MessageIcon::Warning, kMessageTitle,
-                "程序内部出错，这次操作没有完成。您输入的内容都还在。");
-  }
-}
 
 QWidget* MainWindow::Widget(Control control) const { return widgets_.at(control); }
 
@@ -226,7 +211,6 @@ OpenResult MainWindow::OpenInTextEditor(const std::filesystem::path& file) {
 void MainWindow::EndProgram() {
   // Closing the one window ends the program as soon as this press returns
   // to the event loop; nothing pressed after this point is acted on.
-  ended_ = true;
   close();
 }
 

@@ -25,7 +25,7 @@ class MainWindow : public QWidget, public FormView {
 
   // The widget built for a control (for Label1, its first label).
   QWidget* Widget(Control control) const;
-  bool Ended() const { return ended_; }
+  bool Ended() const { return form_.Ended(); }
 
   // FormView
   std::string Text(Control control) const override;
@@ -39,15 +39,12 @@ class MainWindow : public QWidget, public FormView {
 
  private:
   void Build();
-  // Runs a button's action; an error it meets is shown, not thrown on.
-  void PressSafely(Control button);
   QLineEdit* Box(Control control) const;
   QAbstractButton* Button(Control control) const;
 
   Form1 form_;
   std::map<Control, QWidget*> widgets_;
   QButtonGroup options_;
-  bool ended_ = false;
 };
 
 // The font the window is drawn in: one with Chinese glyphs, at the size of

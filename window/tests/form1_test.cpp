@@ -26,9 +26,6 @@ namespace fs = std::filesystem;
 using testing_support::FakeView;
 using testing_support::Row;
 
-constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10, Control::Text11,
-                                    Control::Text5,  Control::Text6, Control::Text7};
-
 // A window whose working directory is a fresh temporary one and whose
 // clock says 2011-10-01.
 class Form1Test : public testing_support::FolderTest {
@@ -42,7 +39,7 @@ class Form1Test : public testing_support::FolderTest {
   }
   std::string Results() const {
     std::string all;
-    for (Control c : kResultBoxes) all += view_.Text(c) + " ";
+    for (const ResultField& field : kResultFields) all += view_.Text(field.box) + " ";
     return all;
   }
 
@@ -111,7 +108,7 @@ class Form1BadDate : public Form1Test, public testing::WithParamInterface<BadDat
 
 TEST_P(Form1BadDate, WarnsWhichDateAndChangesNoResult) {
   Form1 form(view_, Settings());
-  for (Control c : kResultBoxes) view_.SetText(c, "old");
+  for (const ResultField& field : kResultFields) view_.SetText(field.box, "old");
   view_.Select(GetParam().option);
   view_.SetText(GetParam().field, GetParam().text);
   form.Calculate();
@@ -361,23 +358,6 @@ TEST_F(Form1Test, APathWithALoneSurrogateIsShownNotThrownOn) {
   EXPECT_EQ(PathText(std::filesystem::path(L"C:\\\xD83D\xDE00")), "C:\\\xF0\x9F\x98\x80");
 }
 #endif
-
-struct NotepadCase {
-  std::wstring program, directory, commandLine;
-};
-
-TEST(NotepadCommand, QuotesTheInstructionsPathBesideTheProgram) {
-  for (const NotepadCase& c : {
-           NotepadCase{L"C:\\Tools\\yuchanqi.exe", L"C:\\Tools", L"notepad.exe \"C:\\Tools\\详细说明.txt\""},
-           NotepadCase{L"C:\\My Tools\\预产期\\yuchanqi.exe", L"C:\\My Tools\\预产期",
-                       L"notepad.exe \"C:\\My Tools\\预产期\\详细说明.txt\""},
-           NotepadCase{L"C:\\yuchanqi.exe", L"C:", L"notepad.exe \"C:\\详细说明.txt\""},
-           NotepadCase{L"\\\\server\\share\\yuchanqi.exe", L"\\\\server\\share",
-                       L"notepad.exe \"\\\\server\\share\\详细说明.txt\""}}) {
-    EXPECT_TRUE(ProgramDirectory(c.program) == c.directory);
-    EXPECT_TRUE(NotepadCommandLine(ProgramDirectory(c.program)) == c.commandLine);
-  }
-}
 
 }  // namespace
 }  // namespace duedate

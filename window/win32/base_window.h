@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-namespace duedate::win32 {
+#include "window/form1.h"
 
-// What the user is told when handling a message failed in a way the program
-// did not foresee; the window stays open, and nothing already saved is lost.
-inline constexpr wchar_t kInternalErrorTitle[] = L"预产期计算器";
-inline constexpr wchar_t kInternalErrorText[] = L"程序内部出错，操作没有完成。";
+namespace duedate::win32 {
 
 template <class Derived>
 class BaseWindow {
@@ -78,8 +75,11 @@ class BaseWindow {
       const bool whole = message != WM_NCCREATE && message != WM_CREATE &&
                          message != WM_DESTROY && message != WM_NCDESTROY;
       telling = true;
-      MessageBoxW(whole ? hwnd : nullptr, kInternalErrorText, kInternalErrorTitle,
-                  MB_OK | MB_ICONERROR);
+      // Converted on the stack: memory may be what ran out.
+      wchar_t text[128] = {}, title[32] = {};
+      MultiByteToWideChar(CP_UTF8, 0, kInternalErrorText, -1, text, 128);
+      MultiByteToWideChar(CP_UTF8, 0, kMessageTitle, -1, title, 32);
+      MessageBoxW(whole ? hwnd : nullptr, text, title, MB_OK | MB_ICONERROR);
       telling = false;
     }
     switch (message) {

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "window/win32/dpi.h"
+#include "window/win32/program_folder.h"
 #include "window/win32/resource.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/task_dialog.h"
@@ -30,9 +31,8 @@ std::wstring RunningProgramDirectory() {
   return ProgramDirectory(path);
 }
 
-Form1Window::Form1Window(HINSTANCE instance, FormSettings settings, std::wstring programDirectory)
-    : instance_(instance), form_(*this, std::move(settings)),
-      programDirectory_(std::move(programDirectory)) {}
+Form1Window::Form1Window(HINSTANCE instance, FormSettings settings)
+    : instance_(instance), form_(*this, std::move(settings)) {}
 
 Form1Window::~Form1Window() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -117,12 +117,12 @@ bool Form1Window::Confirm(const std::string& title, const std::string& question)
   return MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
 }
 
-OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {
+OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path& file) {
   // The system's Notepad, maximised, with the usual command line; when the
   // file is missing Notepad says so itself. Named in full, so that no
   // notepad.exe beside the program or in the working folder runs instead.
   const std::wstring notepad = SystemNotepad();
-  std::wstring commandLine = NotepadCommandLine(programDirectory_);
+  std::wstring commandLine = NotepadCommandLine(file.native());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -137,10 +137,7 @@ OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path&) {
   return OpenResult::Opened;
 }
 
-void Form1Window::EndProgram() {
-  ended_ = true;
-  DestroyWindow(hwnd_);
-}
+void Form1Window::EndProgram() { DestroyWindow(hwnd_); }
 
 LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -148,7 +145,7 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc,
       // have no button here: they press nothing.
       const auto found = commands_.find(LOWORD(wParam));
-      if (found == commands_.end() || HIWORD(wParam) != BN_CLICKED || ended_) return 0;
+      if (found == commands_.end() || HIWORD(wParam) != BN_CLICKED || form_.Ended()) return 0;
       const Control control = found->second;
       if (control == Control::Option1 || control == Control::Option2) {
         Select(control);

@@ -14,7 +14,7 @@ inline constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | 
 
 class Form1Window : public BaseWindow<Form1Window>, public FormView {
  public:
-  Form1Window(HINSTANCE instance, FormSettings settings, std::wstring programDirectory);
+  Form1Window(HINSTANCE instance, FormSettings settings);
   ~Form1Window() override;
 
   // Creates the window and its controls, hidden.
@@ -53,12 +53,10 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
 
   HINSTANCE instance_;
   Form1 form_;
-  std::wstring programDirectory_;
   std::map<Control, HWND> children_;  // Label1 keeps its first label
   std::map<int, Control> commands_;   // control ID of each button
   HFONT font_ = nullptr;
   HWND lastFocus_ = nullptr;
-  bool ended_ = false;
 };
 
 // The directory of the running program, as Windows names it.

@@ -3,15 +3,16 @@
 #include "window/win32/form1_window.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/temporary_folder.h"
+#include "window/win32/text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace duedate;
   win32::LoadDllsFromSystemFolderOnly();
   const std::wstring programDirectory = win32::RunningProgramDirectory();
   FormSettings settings;
-  settings.instructionFiles = {std::filesystem::path(programDirectory + L"\\详细说明.txt")};
+  settings.instructionFiles = {std::filesystem::path(programDirectory + L"\\" + Wide(kInstructionsFileName))};
 
-  win32::Form1Window window(instance, std::move(settings), programDirectory);
+  win32::Form1Window window(instance, std::move(settings));
   if (!window.Create()) return 1;
   window.Load();
   window.Show(showCommand);

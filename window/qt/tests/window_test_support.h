@@ -19,10 +19,6 @@
 
 namespace duedate::qt_testing {
 
-inline constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10,
-                                           Control::Text11, Control::Text5, Control::Text6,
-                                           Control::Text7};
-
 inline constexpr CalendarDate kToday{2011, 10, 1};
 
 inline std::filesystem::path PathOf(const QString& path) {
@@ -43,20 +39,14 @@ inline QString TextOf(const MainWindow& window, Control control) {
 
 inline QString Results(const MainWindow& window) {
   QStringList all;
-  for (Control c : kResultBoxes) all << TextOf(window, c);
+  for (const ResultField& field : kResultFields) all << TextOf(window, field.box);
   return all.join(QLatin1Char(' '));
 }
 
 // The seven entries and the method `window` holds, as the core keeps them.
 inline SavedEntries EntriesOf(const MainWindow& window) {
   SavedEntries e;
-  e.lastPeriodYear = window.Text(Control::Text1);
-  e.lastPeriodMonth = window.Text(Control::Text2);
-  e.lastPeriodDay = window.Text(Control::Text3);
-  e.cycleLength = window.Text(Control::Text4);
-  e.conceptionYear = window.Text(Control::Text14);
-  e.conceptionMonth = window.Text(Control::Text13);
-  e.conceptionDay = window.Text(Control::Text12);
+  for (const EntryField& field : kEntryFields) e.*field.text = window.Text(field.box);
   e.method = window.IsSelected(Control::Option1) ? CalcMethod::FromLastPeriod
                                                  : CalcMethod::FromConception;
   return e;
@@ -76,10 +66,9 @@ inline Result<DueDateResult, DueDateFailure> CoreCalculation(const MainWindow& w
 inline QString CoreResults(const MainWindow& window, const QString& otherwise = QString()) {
   const auto result = CoreCalculation(window);
   if (!result) return otherwise;
-  const DueDateResult& r = *result;
-  return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-      .arg(r.dueYear).arg(r.dueMonth).arg(r.dueDay).arg(r.monthsElapsed)
-      .arg(r.weeksElapsed).arg(r.daysElapsed).arg(r.daysRemaining);
+  QStringList all;
+  for (const ResultField& field : kResultFields) all << QString::number((*result).*field.figure);
+  return all.join(QLatin1Char(' '));
 }
 
 // The bytes 退出 saves for what `window` holds now.

@@ -39,6 +39,7 @@
 #include "window/form_layout.h"
 #include "window/win32/accessible_name.h"
 #include "window/win32/base_window.h"
+#include "window/win32/program_folder.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/system_function.h"
 #include "window/win32/text.h"
@@ -187,12 +188,9 @@ void Type(const Program& program, Control box, const std::string& text) {
 
 std::string Box(const Program& program, Control box) { return Utf8(TextOf(Item(program, box))); }
 
-constexpr Control kResultBoxes[] = {Control::Text8,  Control::Text9, Control::Text10, Control::Text11,
-                                    Control::Text5,  Control::Text6, Control::Text7};
-
 std::string Results(const Program& program) {
   std::string all;
-  for (Control c : kResultBoxes) all += Box(program, c) + " ";
+  for (const ResultField& field : kResultFields) all += Box(program, field.box) + " ";
   return all;
 }
 
@@ -269,9 +267,7 @@ std::string FileBytes(const fs::path& file) {
 
 std::string Figures(const DueDateResult& r) {
   std::string all;
-  for (std::int32_t v : {r.dueYear, r.dueMonth, r.dueDay, r.monthsElapsed, r.weeksElapsed,
-                         r.daysElapsed, r.daysRemaining})
-    all += std::to_string(v) + " ";
+  for (const ResultField& field : kResultFields) all += std::to_string(r.*field.figure) + " ";
   return all;
 }
 
@@ -673,7 +669,8 @@ void CheckNotepad(const Program& program) {
   Check(CompareStringOrdinal(image.c_str(), -1, win32::SystemNotepad().c_str(), -1, TRUE) ==
             CSTR_EQUAL,
         "the Notepad started is the system's", Utf8(image));
-  const std::wstring expected = NotepadCommandLine(fs::path(programPath).parent_path().wstring());
+  const std::wstring expected = win32::NotepadCommandLine(fs::path(programPath).parent_path().wstring() +
+                                                          L"\\" + Wide(kInstructionsFileName));
   // Notepad reads its command line where it lies and, under Wine, puts the
   // end of the text where the closing quote stood.
   std::wstring commandLine = CommandLineOf(notepadProcess);
@@ -1159,9 +1156,9 @@ void CheckWindowProcedure() {
     return SendMessageTimeoutW(window, kAsk, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) ? answer : 0;
   };
   Check(ask() == 42, "its messages reach the object that made it");
-  const std::string expected = Utf8(win32::kInternalErrorText);
+  const std::string expected = kInternalErrorText;
   const auto box = [&] {
-    return FindTopLevel(L"#32770", GetCurrentProcessId(), window, win32::kInternalErrorTitle);
+    return FindTopLevel(L"#32770", GetCurrentProcessId(), window, Wide(kMessageTitle));
   };
   // Two messages that throw, the second while the box of the first is open.
   PostMessageW(window, kThrow, 0, 0);
@@ -1915,11 +1912,7 @@ int SetupMain(const fs::path& setup, const fs::path& work, const fs::path& marke
               welcome.find("Nullsoft") == std::string::npos,
           "it names the program, its buttons are Chinese, and no Nullsoft branding", welcome);
     Check(DrawsAll(L"宋体", Wide(welcome)), "its font, 宋体, has a glyph for every Chinese character it shows");
-    if (!screenshot.empty()) {
-      Program shown;
-      shown.form = window;
-      Screenshot(shown, screenshot);
-    }
+    if (!screenshot.empty()) Screenshot(window, screenshot);
     PressWizardButton(window, IDOK);
     const bool licence = WaitForWizard(wizard.dwProcessId, "许可证协议") != nullptr;
     Check(licence && TextsOf(window).find("Permission is hereby granted") != std::string::npos,
