@@ -1,30 +1,44 @@
 #!/usr/bin/env bash
-# Works the real Windows program under Wine with our driver, in a fresh
-# working directory, and turns the driver's screenshot into a PNG. The
-# program runs from a folder of its own whose name has a blank, with its
-# instructions and, planted beside it, a notepad.exe that must not be started.
-# The driver then plants the marker DLL beside a copy of the program under
-# the names of DLLs it could load, and compares with the one-window program.
-#   run-probe.sh win32|win64 <driver> <program> <screenshot folder> <marker DLL> <one-window program>
+# Runs our driver (win32_probe) under Wine in a fresh working directory, and
+# turns the driver's screenshots into PNGs.
+#   run-probe.sh window win32|win64 <driver> <program> <screenshot folder> <marker DLL> <one-window program>
+#     works the real program. It runs from a folder of its own whose name
+#     has a blank, with its instructions and, planted beside it, a
+#     notepad.exe that must not be started; the driver then plants the
+#     marker DLL beside a copy of the program under the names of DLLs it
+#     could load, and compares with the one-window program.
+#   run-probe.sh setup win32|win64 <driver> <setup.exe> <screenshot folder> <marker DLL> <one-window program>
+#     runs the setup program from a downloads folder of its own among
+#     planted marker DLLs, silently and through its wizard, in the build's
+#     Wine prefix, whose user's AppData it installs into and leaves clean.
 set -euo pipefail
-arch=$1 probe=$2 program=$3 shots=$4 marker=$5 minimal=$6
+mode=$1 arch=$2 probe=$3 program=$4 shots=$5 marker=$6 minimal=$7
 wine_run=$(cd "$(dirname "$0")/../../../tools" && pwd)/wine-run.sh
 # A host that cannot run this Wine says why, and the test is skipped.
 "$wine_run" "$arch" --why-not
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$shots"
-folder="$work/预产期 program"
-mkdir "$folder"
-cp "$program" "$(dirname "$program")/详细说明.txt" "$folder/"
-cp "$probe" "$folder/notepad.exe"
 cd "$work"
-status=0
 # Wine sees the Unix file system as drive Z:.
 windows_path() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
-"$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
-  "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
-for shot in window:yuchanqi-wine question:yuchanqi-wine-question; do
+status=0
+case $mode in
+  window)
+    folder="$work/预产期 program"
+    mkdir "$folder"
+    cp "$program" "$(dirname "$program")/详细说明.txt" "$folder/"
+    cp "$probe" "$folder/notepad.exe"
+    "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
+      "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
+    shots_made="window:yuchanqi-wine question:yuchanqi-wine-question" ;;
+  setup)
+    "$wine_run" "$arch" "$probe" --setup "$(windows_path "$program")" "$(windows_path "$work")" \
+      "$(windows_path "$marker")" "$(windows_path "$minimal")" "$(windows_path "$work/setup.bmp")" || status=$?
+    shots_made="setup:yuchanqi-setup-wine" ;;
+  *) echo "run-probe.sh: unknown mode '$mode' (window or setup)" >&2; exit 2 ;;
+esac
+for shot in $shots_made; do
   if [ -f "$work/${shot%%:*}.bmp" ]; then
     /usr/bin/convert "$work/${shot%%:*}.bmp" "$shots/${shot#*:}.png" && echo "screenshot: $shots/${shot#*:}.png"
   fi
