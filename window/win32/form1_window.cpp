@@ -55,9 +55,7 @@ bool Form1Window::Create() {
 void Form1Window::Show(int showCommand) {
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
-  HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-  lastFocus_ = first;
-  if (first != nullptr) SetFocus(first);
+  RestoreFocus();  // the first control of the Tab order
   // The icons wait until the window has been drawn and nothing else is to
   // be done: a timer's message comes only when the queue is empty.
   SetTimer(hwnd_, kIconTimer, USER_TIMER_MINIMUM, nullptr);
@@ -72,6 +70,20 @@ void Form1Window::SetIcons() {
                              LR_DEFAULTCOLOR | LR_SHARED);
     if (icon != nullptr) SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
+}
+
+bool Form1Window::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus == nullptr || !IsChild(hwnd_, focus)) return false;
+  lastFocus_ = focus;
+  return true;
+}
+
+void Form1Window::RestoreFocus() {
+  if (IsIconic(hwnd_)) return;
+  HWND target = lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) ? lastFocus_
+                                                                    : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target != nullptr) SetFocus(target);
 }
 
 std::string Form1Window::Text(Control control) const {
@@ -155,41 +167,26 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ACTIVATE:
-      // Give the focus back to the control that had it, as dialogs do.
+      // As dialogs do: the control that had the focus has it again.
       if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
-      } else if (HIWORD(wParam) == 0 && lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_)) {
-        SetFocus(lastFocus_);  // not while minimised: no box takes keys unseen
+        RememberFocus();
+      } else if (HIWORD(wParam) == 0) {  // not minimised
+        RestoreFocus();
         return 0;
       }
       break;
-    case WM_SETFOCUS: {
-      // The window itself takes no keys: its first control, or the one that
-      // had the focus last, does, once the window is no longer minimised.
-      if (IsIconic(hwnd_)) return 0;
-      HWND target = (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_))
-                        ? lastFocus_
-                        : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-      if (target != nullptr) SetFocus(target);
+    case WM_SETFOCUS:
+      RestoreFocus();  // the window itself takes no keys: a control does
       return 0;
-    }
-    case WM_SIZE: {
-      // Minimised, no box keeps the focus, where it would take keys unseen
-      // (a minimised window can have none); back from minimised and active,
-      // the control that had the focus has it again.
-      HWND focus = GetFocus();
+    case WM_SIZE:
+      // Minimised, no box keeps the focus, where it would take keys unseen;
+      // back and active, the control that had it has it again.
       if (wParam == SIZE_MINIMIZED) {
-        if (focus != nullptr && IsChild(hwnd_, focus)) {
-          lastFocus_ = focus;
-          SetFocus(nullptr);
-        }
-      } else if (GetActiveWindow() == hwnd_ && lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) &&
-                 (focus == nullptr || focus == hwnd_)) {
-        SetFocus(lastFocus_);
+        if (RememberFocus()) SetFocus(nullptr);
+      } else if (GetActiveWindow() == hwnd_ && (GetFocus() == nullptr || GetFocus() == hwnd_)) {
+        RestoreFocus();
       }
       break;
-    }
     case WM_TIMER:
       if (wParam != kIconTimer) break;
       KillTimer(hwnd_, kIconTimer);

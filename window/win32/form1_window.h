@@ -50,6 +50,11 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   // needs none of them.
   void SetIcons();
   HWND Child(Control control) const { return children_.at(control); }
+  // Keeps the control that has the focus, if one has: true then.
+  bool RememberFocus();
+  // Gives the focus to the control that had it last, or to the first of the
+  // Tab order; never while the window is minimised.
+  void RestoreFocus();
 
   HINSTANCE instance_;
   Form1 form_;
