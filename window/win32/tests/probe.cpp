@@ -1915,11 +1915,7 @@ int SetupMain(const fs::path& setup, const fs::path& work, const fs::path& marke
               welcome.find("Nullsoft") == std::string::npos,
           "it names the program, its buttons are Chinese, and no Nullsoft branding", welcome);
     Check(DrawsAll(L"宋体", Wide(welcome)), "its font, 宋体, has a glyph for every Chinese character it shows");
-    if (!screenshot.empty()) {
-      Program shown;
-      shown.form = window;
-      Screenshot(shown, screenshot);
-    }
+    if (!screenshot.empty()) Screenshot(window, screenshot);
     PressWizardButton(window, IDOK);
     const bool licence = WaitForWizard(wizard.dwProcessId, "许可证协议") != nullptr;
     Check(licence && TextsOf(window).find("Permission is hereby granted") != std::string::npos,
