@@ -3,10 +3,10 @@
 // are made and at every change of DPI.
 #include <vector>
 
+#include "entries/windows_text.h"
 #include "window/win32/accessible_name.h"
 #include "window/win32/dpi.h"
 #include "window/win32/form1_window.h"
-#include "window/win32/text.h"
 
 namespace duedate::win32 {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <tuple>
 
+#include "entries/windows_text.h"
 #include "window/win32/dpi.h"
 #include "window/win32/program_folder.h"
 #include "window/win32/resource.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/task_dialog.h"
-#include "window/win32/text.h"
 
 namespace duedate::win32 {
 namespace {

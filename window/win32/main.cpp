@@ -1,9 +1,9 @@
 // 预产期计算器 for 32-bit Windows.
+#include "entries/windows_text.h"
 #include "window/win32/accessible_name.h"
 #include "window/win32/form1_window.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/temporary_folder.h"
-#include "window/win32/text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace duedate;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "window/win32/text.h"
+#include "entries/windows_text.h"
 
 namespace duedate::win32 {
 namespace {

@@ -1,0 +1,243 @@
+// What a screen reader hears, asked through Active Accessibility as NVDA and
+// Narrator ask: each control's name, value and role; and the accessible
+// objects kept to COM's rules of identity, in the program's boxes (through
+// COM's proxies) and in a box of this process named the program's way.
+#include "window/win32/tests/probe.h"
+
+#include <oleacc.h>
+#include <servprov.h>
+
+#include <cstdio>
+#include <iterator>
+#include <utility>
+
+#include "window/win32/accessible_name.h"
+
+namespace duedate::probe {
+namespace {
+
+// The accessible object itself, not one of its children.
+VARIANT Self() {
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  return self;
+}
+
+}  // namespace
+
+// What a screen reader hears for each control that takes the focus, asked
+// through Active Accessibility from this process, as NVDA and Narrator ask.
+void CheckScreenReaders(const Program& program) {
+  // The text one of IAccessible's getters gives for the control itself.
+  using Getter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+  const auto text = [](IAccessible* accessible, Getter get) {
+    BSTR value = nullptr;
+    const HRESULT hr = (accessible->*get)(Self(), &value);
+    const std::string got = SUCCEEDED(hr) && value ? Utf8(std::wstring(value, SysStringLen(value)))
+                                                   : "<error " + std::to_string(hr) + ">";
+    SysFreeString(value);
+    return got;
+  };
+  for (const ControlSpec* spec : TabOrder()) {
+    const std::string name = ControlName(*spec);
+    HWND child = Item(program, *spec);
+    IAccessible* accessible = nullptr;
+    const HRESULT asked = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT),
+                                                     __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&accessible));
+    if (!Check(SUCCEEDED(asked), name + " answers Active Accessibility",
+               "error " + std::to_string(static_cast<unsigned long>(asked)))) {
+      continue;
+    }
+    const bool box = spec->kind == ControlKind::TextBox;
+    const std::string expected = box ? spec->accessibleName : spec->caption;
+    const std::string heard = text(accessible, &IAccessible::get_accName);
+    Check(heard == expected, name + " is named " + expected, heard);
+    if (box) {
+      const std::string shown = text(accessible, &IAccessible::get_accValue);
+      Check(shown == Box(program, spec->control), name + "'s value is its text", shown);
+      VARIANT role{};
+      Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
+                role.lVal == ROLE_SYSTEM_TEXT,
+            name + " is an editable text");
+    }
+    accessible->Release();
+  }
+}
+
+namespace {
+
+// The interfaces a screen reader may ask an accessible object for.
+struct Interface {
+  const char* name;
+  IID iid;
+};
+const Interface kInterfaces[] = {
+    {"IUnknown", __uuidof(IUnknown)},         {"IDispatch", __uuidof(IDispatch)},
+    {"IAccessible", __uuidof(IAccessible)},   {"IEnumVARIANT", __uuidof(IEnumVARIANT)},
+    {"IOleWindow", __uuidof(IOleWindow)},     {"IServiceProvider", __uuidof(IServiceProvider)},
+};
+
+}  // namespace
+
+// The name an object gives itself, asked through its IAccessible.
+std::string AccessibleNameOf(IUnknown* object) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(object->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&accessible))) ||
+      accessible == nullptr) {
+    return "<no IAccessible>";
+  }
+  BSTR name = nullptr;
+  const HRESULT hr = accessible->get_accName(Self(), &name);
+  const std::string got = SUCCEEDED(hr) && name != nullptr
+                              ? Utf8(std::wstring(name, SysStringLen(name)))
+                              : "<error " + std::to_string(hr) + ">";
+  SysFreeString(name);
+  accessible->Release();
+  return got;
+}
+
+namespace {
+
+// One COM object, by the rules of IUnknown: through every interface it
+// hands out, IUnknown is the same pointer, each interface it offers is
+// offered alike (and only those), and the name is the box's.
+void CheckComIdentity(IAccessible* accessible, const std::string& who, const std::string& name) {
+  IUnknown* identity = nullptr;
+  if (!Check(SUCCEEDED(accessible->QueryInterface(__uuidof(IUnknown),
+                                                   reinterpret_cast<void**>(&identity))) &&
+                 identity != nullptr,
+             who + ": IAccessible answers IUnknown")) {
+    return;
+  }
+  bool offered[std::size(kInterfaces)] = {};
+  std::string list;
+  for (std::size_t i = 0; i < std::size(kInterfaces); ++i) {
+    IUnknown* p = nullptr;
+    offered[i] = SUCCEEDED(accessible->QueryInterface(kInterfaces[i].iid, reinterpret_cast<void**>(&p))) &&
+                 p != nullptr;
+    if (p != nullptr) p->Release();
+    if (offered[i]) list += std::string(list.empty() ? "" : ", ") + kInterfaces[i].name;
+  }
+  std::printf("%s offers %s\n", who.c_str(), list.c_str());
+  for (std::size_t i = 0; i < std::size(kInterfaces); ++i) {
+    if (!offered[i]) continue;
+    IUnknown* through = nullptr;
+    accessible->QueryInterface(kInterfaces[i].iid, reinterpret_cast<void**>(&through));
+    IUnknown* itsIdentity = nullptr;
+    through->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&itsIdentity));
+    std::string differs;
+    for (std::size_t j = 0; j < std::size(kInterfaces); ++j) {
+      IUnknown* p = nullptr;
+      const bool answers =
+          SUCCEEDED(through->QueryInterface(kInterfaces[j].iid, reinterpret_cast<void**>(&p))) &&
+          p != nullptr;
+      if (p != nullptr) p->Release();
+      if (answers != offered[j]) differs += std::string(kInterfaces[j].name) + (answers ? "+ " : "- ");
+    }
+    Check(itsIdentity == identity, who + ": through " + kInterfaces[i].name + ", IUnknown is the object's own");
+    Check(differs.empty(), who + ": through " + kInterfaces[i].name + ", the same interfaces are offered",
+          differs);
+    const std::string heard = AccessibleNameOf(through);
+    Check(heard == name, who + ": through " + kInterfaces[i].name + ", the name is " + name, heard);
+    if (itsIdentity != nullptr) itsIdentity->Release();
+    through->Release();
+  }
+  identity->Release();
+}
+
+// A copy of the object's enumerator is an accessible object of the same
+// box, and it is named as well; false where the object makes no copies.
+bool CheckEnumeratorCopy(IAccessible* accessible, const std::string& who, const std::string& name) {
+  IEnumVARIANT* enumerator = nullptr;
+  if (FAILED(accessible->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&enumerator))) ||
+      enumerator == nullptr) {
+    return false;
+  }
+  IEnumVARIANT* copy = nullptr;
+  const HRESULT hr = enumerator->Clone(&copy);
+  enumerator->Release();
+  if (hr == E_NOTIMPL) return false;
+  if (!Check(SUCCEEDED(hr) && copy != nullptr, who + ": its enumerator makes a copy",
+             "error " + std::to_string(static_cast<unsigned long>(hr)))) {
+    return true;
+  }
+  const std::string heard = AccessibleNameOf(copy);
+  Check(heard == name, who + ": the copy of its enumerator is named " + name, heard);
+  copy->Release();
+  return true;
+}
+
+}  // namespace
+
+// The program's names, in this process: a box of the driver's own, named the
+// way the program names its boxes, asked the way a screen reader asks. The
+// object itself comes back here, not a proxy of it, so that its identity is
+// seen as it is.
+void CheckNamedBoxIdentity() {
+  HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_OVERLAPPED, 0, 0, 200, 100, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"2011", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20,
+                             window, nullptr, GetModuleHandleW(nullptr), nullptr);
+  const std::string name = "末次月经年份";
+  win32::NameForScreenReaders(box, Wide(name));
+  IAccessible* accessible = nullptr;
+  const HRESULT asked = AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT),
+                                                   __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&accessible));
+  if (Check(SUCCEEDED(asked) && accessible != nullptr, "a named box of this process answers",
+            "error " + std::to_string(static_cast<unsigned long>(asked)))) {
+    CheckComIdentity(accessible, "a named box", name);
+    if (!CheckEnumeratorCopy(accessible, "a named box", name))
+      std::printf("not checked: the standard object here makes no copy of its enumerator\n");
+    VARIANT role{};
+    Check(SUCCEEDED(accessible->get_accRole(Self(), &role)) && role.vt == VT_I4 &&
+              role.lVal == ROLE_SYSTEM_TEXT,
+          "a named box is still an editable text");
+    // Asked late-bound, as scripting clients ask: without the child, with
+    // it as a short, and as a reference to a variant.
+    VARIANT self2{};
+    self2.vt = VT_I2;
+    self2.iVal = CHILDID_SELF;
+    VARIANT byReference{};
+    byReference.vt = VT_BYREF | VT_VARIANT;
+    byReference.pvarVal = &self2;
+    for (const auto& [how, argument] : {std::pair<const char*, VARIANT*>{"without the child", nullptr},
+                                        {"the child a short", &self2},
+                                        {"the child by reference", &byReference}}) {
+      DISPPARAMS params{argument, nullptr, argument != nullptr ? 1u : 0u, 0};
+      VARIANT late{};
+      const HRESULT invoked = accessible->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT,
+                                                 DISPATCH_PROPERTYGET, &params, &late, nullptr, nullptr);
+      Check(SUCCEEDED(invoked) && late.vt == VT_BSTR && late.bstrVal != nullptr &&
+                Utf8(std::wstring(late.bstrVal, SysStringLen(late.bstrVal))) == name,
+            std::string("asked through IDispatch::Invoke, ") + how + ", a named box gives its name",
+            "error " + std::to_string(static_cast<unsigned long>(invoked)));
+      VariantClear(&late);
+    }
+    accessible->Release();
+  }
+  DestroyWindow(window);
+}
+
+// The same, asked of the program's boxes from here, through COM's proxies.
+void CheckProgramIdentity(const Program& program) {
+  for (Control control : {Control::Text1, Control::Text12}) {
+    const ControlSpec& spec = SpecOf(control);
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(Item(program, spec), static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), reinterpret_cast<void**>(&accessible))) ||
+        accessible == nullptr) {
+      Check(false, ControlName(spec) + " answers Active Accessibility");
+      continue;
+    }
+    CheckComIdentity(accessible, ControlName(spec), spec.accessibleName);
+    if (!CheckEnumeratorCopy(accessible, ControlName(spec), spec.accessibleName))
+      std::printf("not checked: the standard object makes no copy of %s's enumerator\n",
+                  ControlName(spec).c_str());
+    accessible->Release();
+  }
+}
+
+}  // namespace duedate::probe
