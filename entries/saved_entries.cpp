@@ -166,6 +166,7 @@ Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
   std::FILE* in = OpenForReading(file, error);
   if (in == nullptr) return Fail(Unreadable(file, error));
   std::string bytes(kMaxEntriesBytes, '\0');
+  errno = 0;
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
   if (std::ferror(in) != 0) error = {errno != 0 ? errno : EIO, std::generic_category()};
   std::fclose(in);

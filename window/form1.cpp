@@ -98,12 +98,11 @@ void Form1::Load() {
 
 void Form1::Press(Control button) {
   if (ended_) return;
-  // Nothing an action meets may escape into the toolkit's event loop.
+  // Nothing an action meets may escape into the toolkit's event loop. The
+  // library's own text for it (std::bad_alloc, map::at) would tell the user
+  // nothing, in English.
   try {
     Run(button);
-  } catch (const std::exception& error) {
-    view_.ShowMessage(MessageIcon::Warning, kMessageTitle,
-                      std::string(kInternalErrorText) + "\n（" + error.what() + "）");
   } catch (...) {
     view_.ShowMessage(MessageIcon::Warning, kMessageTitle, kInternalErrorText);
   }

@@ -45,6 +45,10 @@ bool IsWithin(const std::wstring& path, const std::wstring& folder) {
 }
 
 std::optional<std::wstring> FolderInTemporaryFolder(const std::wstring& programDirectory) {
+  // Without TMP and TEMP, Windows names the user's profile or its own
+  // folder instead, where the data folder lies too: no temporary folder.
+  if (GetEnvironmentVariableW(L"TMP", nullptr, 0) == 0 && GetEnvironmentVariableW(L"TEMP", nullptr, 0) == 0)
+    return std::nullopt;
   wchar_t temporary[MAX_PATH + 1];
   const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
   if (length == 0 || length > MAX_PATH) return std::nullopt;

@@ -395,11 +395,33 @@ int SetupMain(const fs::path& setup, const fs::path& work, const fs::path& marke
 
   // Again, uninstalled by the entry's QuietUninstallString, as Windows runs it.
   Check(RunToEnd(silent, downloads) == 0, "setup.exe /S installs again");
+  // But first a copy of the uninstaller elsewhere, among files of the user's
+  // of the same names: it removes nothing, there or in the install.
+  const std::string notes = "我的笔记\r\n";
+  const fs::path desktop = work / L"桌面";
+  fs::create_directories(desktop, error);
+  for (const wchar_t* name : {L"LICENSE.txt", L"详细说明.txt"}) std::ofstream(desktop / name, std::ios::binary) << notes;
+  fs::copy_file(uninstaller, desktop / L"卸载.exe", error);
+  Check(RunToEnd(Quoted(desktop / L"卸载.exe") + L" /S _?=" + desktop.wstring(), work) == 2,
+        "a copy of the uninstaller elsewhere ends with status 2");
+  Check(FileBytes(desktop / L"LICENSE.txt") == notes && FileBytes(desktop / L"详细说明.txt") == notes &&
+            fs::exists(at.program) && EntryExists(),
+        "and removes nothing, there or in the install");
   const std::string quiet = EntryText(L"QuietUninstallString");
   Check(RunUninstallCommand(Wide(quiet), work) == 0, "the QuietUninstallString ends with status 0", quiet);
   CheckUninstalled(at, entries, "the QuietUninstallString");
   Check(!fs::exists(at.folder), "and removes the install folder, left empty");
   Check(fs::is_directory(at.dataFolder), "and keeps the data folder");
+
+  // Installed silently into a folder of the user's own: nothing is put
+  // there, and the user's file of a name the setup uses is kept.
+  const fs::path documents = work / L"文档";
+  fs::create_directories(documents, error);
+  std::ofstream(documents / L"LICENSE.txt", std::ios::binary) << notes;
+  Check(RunToEnd(silent + L" /D=" + documents.wstring(), downloads) == 2,
+        "setup.exe /S into a folder holding files of the user's ends with status 2");
+  Check(Listing(documents) == "LICENSE.txt" && FileBytes(documents / L"LICENSE.txt") == notes && !EntryExists(),
+        "and installs nothing there, keeping the user's file", Listing(documents));
   checkMarks(downloads, "setup.exe /S, installing again,");
 
   // The wizard, in Chinese, to the end, and its "run": the program starts in
