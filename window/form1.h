@@ -4,8 +4,8 @@
 // actions read and write them and keep nothing of their own.
 #pragma once
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>

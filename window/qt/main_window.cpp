@@ -1,18 +1,19 @@
 #include "window/qt/main_window.h"
 
-#include <QDesktopServices>
-#include <QCoreApplication>
-#include <clocale>
 #include <hb.h>
+
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTranslator>
 #include <QUrl>
+#include <clocale>
 
 namespace duedate {
 namespace {

@@ -12,6 +12,9 @@ namespace duedate::win32 {
 // for a drive root ("C:\yuchanqi.exe" → "C:").
 std::wstring ProgramDirectory(const std::wstring& programFile);
 
+// `path` without the separators it ends with ("C:\Temp\" → "C:\Temp").
+std::wstring WithoutTrailingSeparator(std::wstring path);
+
 // notepad.exe "<file>": the whole path one argument, blanks and all.
 std::wstring NotepadCommandLine(const std::wstring& file);
 

@@ -3,14 +3,10 @@
 #include <windows.h>
 
 #include "entries/windows_text.h"
+#include "window/win32/program_folder.h"
 
 namespace duedate::win32 {
 namespace {
-
-std::wstring WithoutTrailingSeparator(std::wstring path) {
-  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-  return path;
-}
 
 // The long form of a name Windows may give in its short form
 // ("C:\Users\ANNZHA~1\AppData\Local\Temp"), or the name as it is.

@@ -11,6 +11,15 @@
 namespace duedate::probe {
 namespace {
 
+// A save that should have gone without a word opened `box`: the check
+// `what` fails with its message, and the program is closed without saving.
+void FailOnMessage(const Program& program, HWND box, const std::string& what) {
+  if (box == nullptr) return;
+  Check(false, what, MessageOf(box));
+  Answer(box);
+  PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
 // Presses 退出 and gives the question or message box it opens, if any.
 HWND PressExit(const Program& program) {
   Press(program, Control::Command1);
@@ -184,11 +193,7 @@ void CheckFileHeldOpen(const fs::path& work) {
   std::thread scanner = HoldBriefly(file, 500);
   box = PressExit(program);
   scanner.join();
-  if (box != nullptr) {
-    Check(false, "a file held a moment is saved without a message", MessageOf(box));
-    Answer(box);
-    PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
-  }
+  FailOnMessage(program, box, "a file held a moment is saved without a message");
   Check(program.WaitForExit(), "once the file is free, 退出 saves and ends");
   Check(FileBytes(file).rfind("1999,", 0) == 0, "and the file holds the entries", FileBytes(file));
 }
@@ -206,11 +211,7 @@ void CheckHiddenFile(const fs::path& work) {
   Check(Box(program, Control::Text1) == "2000", "a hidden time.txt loads");
   Type(program, Control::Text1, "1999");
   HWND box = PressExit(program);
-  if (box != nullptr) {
-    Check(false, "a hidden file saves without a message", MessageOf(box));
-    Answer(box);
-    PostMessageW(program.form, WM_SYSCOMMAND, SC_CLOSE, 0);
-  }
+  FailOnMessage(program, box, "a hidden file saves without a message");
   Check(program.WaitForExit(), "退出 ends the program");
   Check(FileBytes(file).rfind("1999,", 0) == 0, "the hidden file holds the entries", FileBytes(file));
   const DWORD attributes = GetFileAttributesW(file.c_str());
