@@ -14,11 +14,7 @@ namespace duedate {
 namespace fs = std::filesystem;
 using namespace file_system_platform;
 
-namespace {
-
-// A name beside `file` that no other save, of this process or another, uses:
-// "time.txt.<process id>.<random>.tmp".
-fs::path TemporaryName(const fs::path& file) {
+fs::path file_system_platform::UnusedNameBeside(const fs::path& file) {
   static unsigned counter = 0;
   std::uint64_t seed =
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -35,6 +31,8 @@ fs::path TemporaryName(const fs::path& file) {
   name += suffix;
   return name;
 }
+
+namespace {
 
 // Removes what saves killed part-way left beside `file`: temporary files of
 // processes that no longer run. A save in progress elsewhere is left alone.
@@ -79,7 +77,7 @@ void RemoveAbandonedTemporaries(const fs::path& file) {
 // removes itself if it does not get there, unless it holds the only copy.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const SaveTarget& target) : target_(target), path_(TemporaryName(target.path)) {}
+  explicit TemporaryFile(const SaveTarget& target) : target_(target), path_(UnusedNameBeside(target.path)) {}
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {

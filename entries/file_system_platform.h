@@ -41,6 +41,12 @@ std::error_code WriteNewFile(const SaveTarget& target, const std::filesystem::pa
 std::error_code PutInPlace(const SaveTarget& target, const std::filesystem::path& temporary,
                            bool& onlyCopy);
 
+// A name beside `file` that no other save, of this process or another, uses:
+// "time.txt.<process id>.<random>.tmp" (the portable part's). A save's
+// temporary file, and its backup where the system keeps one; after the
+// next save of a process that ended, those it left are removed.
+std::filesystem::path UnusedNameBeside(const std::filesystem::path& file);
+
 unsigned long ProcessId();
 bool ProcessAlive(unsigned long pid);
 

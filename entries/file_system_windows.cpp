@@ -58,6 +58,9 @@ class WindowsErrorCategory : public std::error_category {
   }
 };
 
+// A moment, as in Patiently: what a virus scanner takes to let go of a file.
+constexpr DWORD kMoment = 100;
+
 std::error_code LastError() { return {static_cast<int>(GetLastError()), WindowsErrors()}; }
 
 // Another program has the file open in a way that excludes us: an editor,
@@ -74,7 +77,7 @@ template <class Step>
 std::error_code Patiently(Step step) {
   std::error_code error = step();
   for (int tries = 0; tries < 10 && HeldByAnother(error); ++tries) {
-    Sleep(100);
+    FileSteps().pause(kMoment);
     error = step();
   }
   return error;
@@ -97,6 +100,11 @@ std::error_code WriteAll(HANDLE out, const std::string& bytes) {
 const std::error_category& WindowsErrors() {
   static const WindowsErrorCategory category;
   return category;
+}
+
+WindowsFileSteps& FileSteps() {
+  static WindowsFileSteps steps;
+  return steps;
 }
 
 std::FILE* OpenForReading(const fs::path& file, std::error_code& error) {
@@ -195,26 +203,79 @@ std::error_code WriteNewFile(const SaveTarget& target, const fs::path& temporary
   return error;
 }
 
-std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, bool& onlyCopy) {
-  const wchar_t* const file = target.path.c_str();
-  if (!target.old) {
-    return MoveFileExW(temporary.c_str(), file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? std::error_code{}
-               : LastError();
-  }
-  std::error_code error = Patiently([&] {
-    return ReplaceFileW(file, temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                        nullptr)
-               ? std::error_code{}
-               : LastError();
+namespace {
+
+bool Exists(const fs::path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool Is(const std::error_code& error, DWORD code) {
+  return error.category() == WindowsErrors() && error.value() == static_cast<int>(code);
+}
+
+std::error_code Move(const fs::path& from, const fs::path& to, DWORD flags) {
+  return Patiently([&] {
+    return FileSteps().moveFile(from.c_str(), to.c_str(), flags) ? std::error_code{} : LastError();
   });
-  if (error.value() == ERROR_UNABLE_TO_MOVE_REPLACEMENT && GetFileAttributesW(file) == INVALID_FILE_ATTRIBUTES) {
-    // The old file is gone and the new content still has the temporary
-    // name: put it in place, and never delete it.
-    onlyCopy = true;
-    if (MoveFileExW(temporary.c_str(), file, MOVEFILE_WRITE_THROUGH)) error.clear();
+}
+
+void Remove(const fs::path& path) {
+  Patiently([&] {
+    return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ? std::error_code{} : LastError();
+  });
+}
+
+}  // namespace
+
+// ReplaceFileW is given a backup name, so that whatever step of it fails,
+// both contents keep a name this save knows (Microsoft's page for
+// ReplaceFileW lists what each failure leaves):
+//   - 1175, the old file could not be removed, and 1176, the new one could
+//     not be renamed: both keep their names and nothing changed. A scanner
+//     holding one of them lets go in a moment: tried again, then reported;
+//   - 1177: the old content is under the backup name and the new under its
+//     temporary one. The new goes into place, or else the old goes back;
+//     neither is deleted before the other is in place;
+//   - anything else: some network shares, WebDAV folders and virtual drives
+//     refuse ReplaceFileW but rename, so the new file takes the place by a
+//     rename, with the attributes it was given when written.
+// At no moment is the file gone without its old or new content beside it.
+std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, bool& onlyCopy) {
+  const fs::path& file = target.path;
+  if (!target.old) return Move(temporary, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const fs::path backup = UnusedNameBeside(file);
+  const auto replace = [&] {
+    return FileSteps().replaceFile(file.c_str(), temporary.c_str(), backup.c_str(),
+                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               ? std::error_code{}
+               : LastError();
+  };
+  std::error_code error = Patiently(replace);
+  if (Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+    FileSteps().pause(5 * kMoment);
+    error = replace();
   }
-  return error;
+  if (!error || HeldByAnother(error) || Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+    if (Exists(file)) Remove(backup);  // the file holds the old content or the new
+    return error;
+  }
+  if (Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) || (!Exists(file) && Exists(backup))) {
+    // Until one of them is in place, the new content must stay.
+    onlyCopy = true;
+    if (!Move(temporary, file, MOVEFILE_WRITE_THROUGH)) {
+      Remove(backup);
+      return {};
+    }
+    if (!Move(backup, file, MOVEFILE_WRITE_THROUGH)) onlyCopy = false;  // the old is back
+    return error;
+  }
+  if (!Exists(file)) {
+    // The old file is gone and nothing kept it: the new content is all
+    // there is, and goes into place.
+    onlyCopy = true;
+  }
+  const std::error_code renamed = Move(temporary, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (renamed) return onlyCopy ? renamed : error;
+  Remove(backup);
+  return {};
 }
 
 unsigned long ProcessId() { return GetCurrentProcessId(); }
@@ -232,7 +293,9 @@ std::optional<FileProblem> PlatformProblemOf(const std::error_code& error) {
   switch (error.value()) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-    case ERROR_UNABLE_TO_REMOVE_REPLACED: return FileProblem::InUse;
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: return FileProblem::InUse;
     case ERROR_DISK_QUOTA_EXCEEDED:
     case ERROR_NOT_ENOUGH_QUOTA: return FileProblem::QuotaExceeded;
     case ERROR_CRC:

@@ -89,8 +89,38 @@ std::string InstructionsFailureText(OpenResult result, const std::filesystem::pa
 
 Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std::move(settings)) {}
 
+namespace {
+
+// The entries kept elsewhere: from the first file that holds anything; of
+// the older copies, those that cannot be read are passed over as well.
+Result<SavedEntries, EntriesFailure> LoadElsewhere(const EntriesElsewhere& elsewhere) {
+  const auto empty = [](const Result<SavedEntries, EntriesFailure>& read) {
+    return !read && (read.error().kind == EntriesFailure::NothingSaved ||
+                     (read.error().kind == EntriesFailure::Unreadable &&
+                      read.error().error == std::errc::no_such_file_or_directory));
+  };
+  auto loaded = ReadEntriesFile(elsewhere.file);
+  if (!empty(loaded)) return loaded;
+  for (const auto& copy : elsewhere.olderCopies) {
+    auto older = ReadEntriesFile(copy);
+    if (!empty(older) && (older || older.error().kind != EntriesFailure::Unreadable)) return older;
+  }
+  return loaded;
+}
+
+}  // namespace
+
 void Form1::Load() {
-  const auto loaded = LoadEntries(settings_.entriesFile);
+  auto loaded = LoadEntries(settings_.entriesFile);
+  if (settings_.protectedFolder) {
+    const std::error_code met =
+        !loaded && loaded.error().kind == EntriesFailure::Unreadable ? loaded.error().error : std::error_code{};
+    if (const auto elsewhere = settings_.protectedFolder(settings_.entriesFile, met)) {
+      settings_.entriesFile = elsewhere->file;
+      makeEntriesFolder_ = true;
+      loaded = LoadElsewhere(*elsewhere);
+    }
+  }
   if (!loaded) return;  // the initial entries stay
   for (const EntryField& field : kEntryFields) view_.SetText(field.box, (*loaded).*field.text);
   view_.Select(loaded->method == CalcMethod::FromLastPeriod ? Control::Option1 : Control::Option2);
@@ -169,6 +199,11 @@ void Form1::Exit() {
     }
   }
 
+  if (makeEntriesFolder_) {
+    // A folder that cannot be made is reported by the save, with its reason.
+    std::error_code ignored;
+    std::filesystem::create_directories(settings_.entriesFile.parent_path(), ignored);
+  }
   const auto saved = SaveEntries(settings_.entriesFile, e);
   if (!saved) {
     view_.ShowMessage(MessageIcon::Warning, kMessageTitle, SaveFailureText(saved.error()));

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "calc/calendar.h"
@@ -43,9 +45,27 @@ class FormView {
   virtual void EndProgram() = 0;
 };
 
+// Where the entries are kept when the working folder will not keep them (a
+// program folder the user may not write, a read-only medium).
+struct EntriesElsewhere {
+  // Saved to on leaving, and read first at start; its folder is made when
+  // the entries are first saved.
+  std::filesystem::path file;
+  // Read in turn at start while `file` is absent; one that cannot be read is
+  // passed over.
+  std::vector<std::filesystem::path> olderCopies;
+};
+
 struct FormSettings {
   // The saved entries, relative to the working directory.
   std::filesystem::path entriesFile = kEntriesFileName;
+  // Asked once at start, after loading `entriesFile`, with what loading it
+  // met (no error where it was read, or created empty): where the entries
+  // go instead when its folder is protected; nothing where they stay.
+  // Unset, they stay whatever loading met.
+  std::function<std::optional<EntriesElsewhere>(const std::filesystem::path& file,
+                                                const std::error_code& loading)>
+      protectedFolder;
   // Where the instructions may be, the first that exists is opened.
   std::vector<std::filesystem::path> instructionFiles;
   // Today's date, read at each press of 计算.
@@ -112,7 +132,8 @@ class Form1 {
 
   // Before the window is first shown: the saved entries, if any, replace
   // the initial ones. Nothing is said when there are none or they cannot
-  // be read.
+  // be read. Where the working folder is protected, the entries are kept
+  // elsewhere from then on, without a word: nothing failed for the user.
   void Load();
   // Routes a press of Command1 to Command4 to its action; after 退出 has
   // ended the program, nothing. An error an action meets is shown, not
@@ -136,6 +157,7 @@ class Form1 {
 
   FormView& view_;
   FormSettings settings_;
+  bool makeEntriesFolder_ = false;  // the entries are kept elsewhere, in a folder made on saving
   bool ended_ = false;
 };
 

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "entries/file_system.h"
 #include "tests/support/folder_test.h"
@@ -202,6 +204,72 @@ TEST_F(Form1Test, AFailedSaveKeepsTheWindowOpenAndSaysWhereAndWhy) {
   // The system's own text follows in brackets: its C library's, or Windows'.
   EXPECT_NE(text.find("原因：文件夹不存在（"), std::string::npos) << text;
   EXPECT_EQ(text.find("（）"), std::string::npos) << text;
+}
+
+// A working folder that will not keep the entries: they are read from the
+// first place that has them and saved to the data folder, without a word.
+TEST_F(Form1Test, AProtectedFolderKeepsTheEntriesInTheDataFolder) {
+  const std::string data = "2001,1,1,30\r\n2001,1,15,0\r\n", own = "2002,2,2,31\r\n2002,2,16,0\r\n",
+                    older = "2003,3,3,32\r\n2003,3,17,1\r\n", notes = "产检：B超\r\n";
+  const struct {
+    const char* what;
+    std::string inData, inWorkingFolder, inVirtualStore;
+    bool workingFolderProtected;
+    const char* shown;        // Text1 after start
+    const char* savedTo;      // "data" or "working"
+  } cases[] = {
+      {"nothing saved anywhere", "", "", "", true, "2011", "data"},
+      {"the data folder's entries come first", data, own, older, true, "2001", "data"},
+      {"then the working folder's own", "", own, older, true, "2002", "data"},
+      // The working folder's empty file (the start made it here) holds
+      // nothing, and is passed over too.
+      {"then the copy Windows kept for an older program", "", "", older, true, "2003", "data"},
+      {"a file of the user's own in the data folder is not passed over", notes, own, older, true, "2011", "data"},
+      {"a writable folder keeps its file", data, own, older, false, "2002", "working"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path root = dir_ / c.what;
+    const fs::path working = root / "working" / kEntriesFileName, dataFile = root / "Tavoren" / "data" / kEntriesFileName,
+                   copy = root / "VirtualStore" / kEntriesFileName;
+    fs::create_directories(working.parent_path());
+    for (const auto& [file, bytes] : {std::pair{working, c.inWorkingFolder}, {dataFile, c.inData}, {copy, c.inVirtualStore}}) {
+      if (bytes.empty()) continue;
+      fs::create_directories(file.parent_path());
+      std::ofstream(file, std::ios::binary) << bytes;
+    }
+    FormSettings settings = Settings();
+    settings.entriesFile = working;
+    std::vector<std::error_code> asked;
+    settings.protectedFolder = [&](const fs::path& file, const std::error_code& loading) -> std::optional<EntriesElsewhere> {
+      EXPECT_EQ(file, working);
+      asked.push_back(loading);
+      if (!c.workingFolderProtected) return std::nullopt;
+      return EntriesElsewhere{dataFile, {working, root / "unreadable", copy}};
+    };
+    fs::create_directories(root / "unreadable" );  // a folder where a copy would be: passed over
+    FakeView view;
+    Form1 form(view, settings);
+    form.Load();
+    EXPECT_EQ(view.Text(Control::Text1), c.shown);
+    EXPECT_EQ(asked.size(), 1u);
+    view.SetText(Control::Text1, "1999");
+    form.Press(Control::Command1);
+    EXPECT_TRUE(view.messages.empty());
+    const bool mine = c.inData == notes && c.workingFolderProtected;
+    EXPECT_EQ(view.questions.size(), mine ? 1u : 0u);
+    EXPECT_EQ(view.ended, mine ? 0 : 1);
+    const fs::path saved = std::string(c.savedTo) == "data" ? dataFile : working;
+    // What was shown is saved, with the year typed over it.
+    std::string expected = notes;
+    for (const std::string& source : {data, own, older, std::string("2011,4,27,28\r\n2011,5,15,0\r\n")})
+      if (!mine && source.rfind(c.shown, 0) == 0) expected = "1999" + source.substr(4);
+    EXPECT_EQ(testing_support::FileBytes(saved), expected);
+    if (saved == dataFile) {
+      EXPECT_EQ(testing_support::FileBytes(working), c.inWorkingFolder) << "the working folder's file changed";
+    }
+    EXPECT_EQ(testing_support::FileBytes(copy), c.inVirtualStore);
+  }
 }
 
 TEST_F(Form1Test, AnUnreadableOrIncompleteFileIsIgnoredQuietlyAtStart) {

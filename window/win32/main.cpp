@@ -1,6 +1,7 @@
 // 预产期计算器 for 32-bit Windows.
 #include "entries/windows_text.h"
 #include "window/win32/accessible_name.h"
+#include "window/win32/entries_place.h"
 #include "window/win32/form1_window.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/temporary_folder.h"
@@ -11,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const std::wstring programDirectory = win32::RunningProgramDirectory();
   FormSettings settings;
   settings.instructionFiles = {std::filesystem::path(programDirectory + L"\\" + Wide(kInstructionsFileName))};
+  settings.protectedFolder = win32::EntriesElsewhereIfProtected;
 
   win32::Form1Window window(instance, std::move(settings));
   if (!window.Create()) return 1;

@@ -13,6 +13,32 @@ std::wstring ProgramDirectory(const std::wstring& programFile) {
   return WithoutTrailingSeparator(programFile.substr(0, slash));
 }
 
+namespace {
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// "C:\…" or "\\server\share\…": a folder named in full, never one relative
+// to wherever the program happens to run.
+bool IsFullPath(const std::wstring& path) {
+  return (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) ||
+         (path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]));
+}
+
+}  // namespace
+
+std::wstring DataFolderEntriesFile(const std::wstring& appData) {
+  if (!IsFullPath(appData)) return {};
+  return WithoutTrailingSeparator(appData) + L"\\Tavoren\\预产期计算器\\time.txt";
+}
+
+std::wstring VirtualStoreCopy(const std::wstring& localAppData, const std::wstring& file) {
+  if (!IsFullPath(localAppData) || file.size() < 4 || !IsDriveLetter(file[0]) || file[1] != L':' ||
+      !IsSeparator(file[2]) || IsSeparator(file[3]))
+    return {};
+  return WithoutTrailingSeparator(localAppData) + L"\\VirtualStore" + file.substr(2);
+}
+
 std::wstring NotepadCommandLine(const std::wstring& file) { return L"notepad.exe \"" + file + L"\""; }
 
 }  // namespace duedate::win32

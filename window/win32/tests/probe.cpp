@@ -70,6 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckTemporaryFolder();
   CheckFileHeldOpen(work);
   CheckHiddenFile(work);
+  CheckProtectedFolder(work);
   CheckWindowProcedure();
   CheckNamedBoxIdentity();
   if (Check(argc >= 5, "the marker DLL and the one-window program are given"))

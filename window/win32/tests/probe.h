@@ -11,7 +11,7 @@
 //   probe_screen_readers.cpp  what a screen reader hears, and COM identity
 //   probe_saves.cpp           saving time.txt: 退出, the close box, a failed
 //                             save, the user's own file, a file held open,
-//                             a hidden file
+//                             a hidden file, a protected working folder
 //   probe_dlls.cpp            DLLs planted beside the program
 //   probe_setup.cpp           the setup program (--setup)
 #pragma once
@@ -245,6 +245,7 @@ void CheckFailedSave(const fs::path& work);
 void CheckUsersOwnFile(const fs::path& work);
 void CheckFileHeldOpen(const fs::path& work);
 void CheckHiddenFile(const fs::path& work);
+void CheckProtectedFolder(const fs::path& work);
 
 // probe_dlls.cpp
 void CheckPlantedDlls(const fs::path& work, const fs::path& marker, const fs::path& minimal);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 namespace duedate::win32 {
 namespace {
 
@@ -20,6 +23,30 @@ TEST(NotepadCommand, QuotesTheInstructionsPathBesideTheProgram) {
     EXPECT_TRUE(ProgramDirectory(c.program) == c.directory);
     EXPECT_TRUE(NotepadCommandLine(ProgramDirectory(c.program) + L"\\详细说明.txt") == c.commandLine);
   }
+}
+
+// The folders the entries go to when the working folder is protected, and
+// where Windows kept an older program's writes.
+TEST(EntriesElsewhere, TheDataFolderAndTheVirtualStoreCopy) {
+  const std::wstring local = L"C:\\Users\\李\\AppData\\Local";
+  int row = 0;
+  for (const auto& [appData, file, dataFile, copy] : {
+           std::tuple<std::wstring, std::wstring, std::wstring, std::wstring>{
+               L"C:\\Users\\李\\AppData\\Roaming", L"C:\\Program Files (x86)\\预产期\\time.txt",
+               L"C:\\Users\\李\\AppData\\Roaming\\Tavoren\\预产期计算器\\time.txt",
+               L"C:\\Users\\李\\AppData\\Local\\VirtualStore\\Program Files (x86)\\预产期\\time.txt"},
+           {L"D:\\Roaming\\", L"e:\\time.txt", L"D:\\Roaming\\Tavoren\\预产期计算器\\time.txt",
+            L"C:\\Users\\李\\AppData\\Local\\VirtualStore\\time.txt"},
+           {L"\\\\server\\home\\Roaming", L"\\\\server\\share\\time.txt",
+            L"\\\\server\\home\\Roaming\\Tavoren\\预产期计算器\\time.txt", L""},
+           {L"", L"C:time.txt", L"", L""},
+           {L"Roaming", L"\\time.txt", L"", L""},
+           {L"C:", L"C:\\\\time.txt", L"", L""}}) {
+    ++row;
+    EXPECT_TRUE(DataFolderEntriesFile(appData) == dataFile) << "APPDATA of row " << row;
+    EXPECT_TRUE(VirtualStoreCopy(local, file) == copy) << "file of row " << row;
+  }
+  EXPECT_TRUE(VirtualStoreCopy(L"", L"C:\\Tools\\time.txt").empty());
 }
 
 }  // namespace

@@ -17,7 +17,10 @@ wine_run=$(cd "$(dirname "$0")/../../../tools" && pwd)/wine-run.sh
 # A host that cannot run this Wine says why, and the test is skipped.
 "$wine_run" "$arch" --why-not
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# A working folder the program may not write, as Program Files is for a user:
+# immutable where root runs the tests (root writes through permission bits).
+protected="$work/只读 folder"
+trap 'chattr -i "$protected" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$shots"
 cd "$work"
 # Wine sees the Unix file system as drive Z:.
@@ -29,6 +32,10 @@ case $mode in
     mkdir "$folder"
     cp "$program" "$(dirname "$program")/详细说明.txt" "$folder/"
     cp "$probe" "$folder/notepad.exe"
+    mkdir "$protected"
+    chmod 555 "$protected"
+    [ "$(id -u)" -ne 0 ] || chattr +i "$protected" ||
+      echo "run-probe.sh: cannot make $protected immutable; the check of a protected folder fails" >&2
     "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
     shots_made="window:yuchanqi-wine question:yuchanqi-wine-question" ;;

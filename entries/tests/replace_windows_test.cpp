@@ -1,0 +1,117 @@
+// Saving on Windows when ReplaceFileW fails part-way, as Microsoft's page for
+// it says it can with a backup name, and as no file system at hand shows:
+// the calls stand in for Windows' and leave the files as documented. Each
+// time "time.txt" holds the old or the new entries, never nothing, and
+// nothing stray is left.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "entries/file_system.h"
+#include "entries/file_system_windows.h"
+#include "entries/saved_entries.h"
+#include "tests/support/folder_test.h"
+#include "tests/support/table_row.h"
+
+namespace duedate {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr char kOld[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
+constexpr char kNew[] = "2011,4,27,28\r\n2011,5,15,0\r\n";
+
+// What the stand-ins do, set by each row; calls counted.
+struct Outcome {
+  DWORD error;               // what ReplaceFileW fails with, 0 for none
+  int replaceFailures;       // how many of its calls fail before it works
+  int moveFailures;          // how many MoveFileExW calls fail before they work
+};
+Outcome outcome;
+int replaceCalls, moveCalls, pauses;
+
+BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
+  if (replaceCalls++ >= outcome.replaceFailures) return ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+  // Each failure leaves the files as the documentation says it does when
+  // a backup name is given.
+  if (outcome.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(replaced, backup, 0);
+  SetLastError(outcome.error);
+  return FALSE;
+}
+
+BOOL WINAPI FakeMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (moveCalls++ >= outcome.moveFailures) return MoveFileExW(from, to, flags);
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+void WINAPI NoPause(DWORD) { ++pauses; }
+
+struct ReplaceCase : testing_support::Row {
+  Outcome outcome;
+  const char* after;  // what time.txt holds afterwards
+  bool saved;         // whether the save says so
+  int strays;         // files beside time.txt, holding the old and new content
+};
+
+class ReplaceFails : public testing_support::FolderTest, public testing::WithParamInterface<ReplaceCase> {
+ protected:
+  void SetUp() override {
+    FolderTest::SetUp();
+    outcome = GetParam().outcome;
+    replaceCalls = moveCalls = pauses = 0;
+    FileSteps() = {FakeReplace, FakeMove, NoPause};
+  }
+  void TearDown() override {
+    FileSteps() = {};
+    FolderTest::TearDown();
+  }
+  std::vector<std::string> StrayContents() const {
+    std::vector<std::string> contents;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().filename() != kEntriesFileName) contents.push_back(testing_support::FileBytes(entry.path()));
+    return contents;
+  }
+};
+
+TEST_P(ReplaceFails, TheFileKeepsItsOldOrNewContent) {
+  const ReplaceCase& c = GetParam();
+  Write(kOld);
+  SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const auto saved = SaveEntries(file_, {"2011", "4", "27", "28", "2011", "5", "15", CalcMethod::FromLastPeriod});
+  EXPECT_EQ(saved.ok(), c.saved);
+  if (!saved.ok()) {
+    EXPECT_EQ(ProblemOf(saved.error().error), FileProblem::InUse) << saved.error().Reason();
+  }
+  EXPECT_EQ(Read(), c.after);
+  if (fs::exists(file_)) {
+    EXPECT_NE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "the file is no longer hidden";
+  }
+  const std::vector<std::string> strays = StrayContents();
+  EXPECT_EQ(static_cast<int>(strays.size()), c.strays);
+  if (c.strays == 2) {
+    EXPECT_TRUE((strays == std::vector<std::string>{kOld, kNew}) || (strays == std::vector<std::string>{kNew, kOld}));
+  }
+}
+
+constexpr DWORD kRemove = ERROR_UNABLE_TO_REMOVE_REPLACED, kRename = ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+                kMove2 = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ReplaceFails,
+    testing::Values(
+        ReplaceCase{"works", {0, 0, 0}, kNew, true, 0},
+        ReplaceCase{"1175 while a scanner holds the old file a moment", {kRemove, 3, 0}, kNew, true, 0},
+        ReplaceCase{"1175 for good: nothing changed", {kRemove, 99, 0}, kOld, false, 0},
+        ReplaceCase{"1176 once: tried again a moment later", {kRename, 1, 0}, kNew, true, 0},
+        ReplaceCase{"1176 twice: nothing changed", {kRename, 2, 0}, kOld, false, 0},
+        ReplaceCase{"1177: the new content moved into place", {kMove2, 1, 0}, kNew, true, 0},
+        ReplaceCase{"1177 and the new content cannot move: the old goes back", {kMove2, 1, 1}, kOld, false, 0},
+        ReplaceCase{"1177 and neither can move: both kept", {kMove2, 1, 99}, "", false, 2},
+        ReplaceCase{"a share that refuses ReplaceFileW but renames", {ERROR_INVALID_PARAMETER, 99, 0}, kNew, true, 0},
+        ReplaceCase{"a drive that denies ReplaceFileW but renames", {ERROR_ACCESS_DENIED, 99, 0}, kNew, true, 0}));
+
+}  // namespace
+}  // namespace duedate
