@@ -11,6 +11,10 @@ namespace duedate::win32 {
 // The DPI of the monitor `window` is on, or the system's.
 int DpiOf(HWND window);
 
+// The DPI of the monitor `window` is on, as Windows 8.1 and later tell it
+// (GetDpiForMonitor), or 0 where this Windows cannot.
+int MonitorDpiOf(HWND window);
+
 // The size of a window whose client area is `clientWidth` x `clientHeight`
 // pixels, with the frame of `style` and `exStyle` drawn at `dpi`.
 SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi);

@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cwchar>
 #include <stdexcept>
 #include <utility>
 
 #include "calc/due_date.h"
 #include "window/win32/base_window.h"
+#include "window/win32/dpi.h"
 #include "window/win32/program_folder.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/system_function.h"
@@ -142,18 +144,48 @@ void CheckLayout(const Program& program) {
   Check(Results(program) == "       ", "the result boxes are empty");
 }
 
-// The program moved to monitors of 144 and 192 dpi and back to 96: at each
-// it lays itself out again, in the rectangle suggested for its client area
-// at that DPI. (Wine draws every frame at the system's DPI, so the frame
-// suggested is the one the window has.)
+// The program moved to monitors of 144 and 192 dpi and back to 96, as
+// Windows 10 (1703 and later) moves a window aware of each monitor's DPI:
+// first it asks the window for its size at the new DPI (WM_GETDPISCALEDSIZE,
+// with the size scaled in proportion), then it suggests a rectangle of the
+// size answered (WM_DPICHANGED). The answer is the window whose client area
+// is the layout's, with the frame drawn at the new DPI, whose caption grows
+// less than in proportion. At each DPI the window lays itself out again in
+// the rectangle suggested for its client area. (Wine draws every frame at the
+// system's DPI, so the rectangle suggested here has the frame the window has.)
 void CheckDpiChanges(const Program& program) {
+  constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
+  using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  const auto adjustForDpi = win32::SystemFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   SharedBlock suggested(program.process.hProcess, sizeof(RECT));
-  if (!Check(suggested.Ready(), "memory for the suggested rectangle at one address in both processes"))
+  SharedBlock scaled(program.process.hProcess, sizeof(SIZE));
+  if (!Check(suggested.Ready() && scaled.Ready(),
+             "memory for the size and the suggested rectangle at one address in both processes") ||
+      !Check(adjustForDpi != nullptr, "this Wine draws frames for any DPI (AdjustWindowRectExForDpi)"))
     return;
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(program.form, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(program.form, GWL_EXSTYLE));
+  int current = ScreenDpi();
   for (int dpi : {144, 192, 96}) {
     RECT window{}, client{};
     GetWindowRect(program.form, &window);
     GetClientRect(program.form, &client);
+    const SIZE inProportion{MulDiv(window.right - window.left, dpi, current),
+                            MulDiv(window.bottom - window.top, dpi, current)};
+    scaled.Put(inProportion);
+    DWORD_PTR answered = 0;
+    SendMessageTimeoutW(program.form, kGetDpiScaledSize, static_cast<WPARAM>(dpi), scaled.Address(),
+                        SMTO_ABORTIFHUNG, 5000, &answered);
+    const SIZE size = scaled.Written<SIZE>();
+    RECT exact{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    adjustForDpi(&exact, style, FALSE, exStyle, static_cast<UINT>(dpi));
+    Check(answered == TRUE && size.cx == exact.right - exact.left && size.cy == exact.bottom - exact.top,
+          "WM_GETDPISCALEDSIZE at " + std::to_string(dpi) + " dpi answers the window around a client area of "
+          "5610 x 3600 twips, with that DPI's frame",
+          std::to_string(answered) + ": " + std::to_string(size.cx) + "x" + std::to_string(size.cy) +
+              " for " + std::to_string(exact.right - exact.left) + "x" + std::to_string(exact.bottom - exact.top) +
+              " (in proportion " + std::to_string(inProportion.cx) + "x" + std::to_string(inProportion.cy) + ")");
+
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
     suggested.Put(RECT{window.left, window.top,
@@ -164,7 +196,13 @@ void CheckDpiChanges(const Program& program) {
                         SMTO_ABORTIFHUNG, 5000, &ignored);
     Settle(program);
     CheckGeometry(program, dpi);
+    current = dpi;
   }
+  // Windows 8.1 tells the DPI of a monitor, not of a window: the program asks
+  // shcore for it there. Its answer here is the DPI Wine gives every monitor.
+  const int monitorDpi = win32::MonitorDpiOf(program.form);
+  Check(monitorDpi == ScreenDpi(), "shcore's GetDpiForMonitor tells the DPI of the window's monitor",
+        std::to_string(monitorDpi));
 }
 
 // Buttons drawn by Common Controls 6, the current look, know their ideal size.
@@ -294,7 +332,12 @@ void CheckAbout(const Program& program) {
 namespace {
 
 // Where the notepad.exe planted beside the program leaves its mark if started.
-fs::path PlantedMark() { return fs::path(programPath).parent_path() / "planted-notepad-ran"; }
+fs::path PlantedMark() { return MarkOf(fs::path(programPath).parent_path() / "notepad.exe"); }
+
+// The instructions beside the program, as the program names them.
+std::wstring InstructionsPath() {
+  return fs::path(programPath).parent_path().wstring() + L"\\" + Wide(kInstructionsFileName);
+}
 
 // The file a process was started from.
 std::wstring ImageOf(HANDLE process) {
@@ -356,8 +399,7 @@ void CheckNotepad(const Program& program) {
   Check(CompareStringOrdinal(image.c_str(), -1, win32::SystemNotepad().c_str(), -1, TRUE) ==
             CSTR_EQUAL,
         "the Notepad started is the system's", Utf8(image));
-  const std::wstring expected = win32::NotepadCommandLine(fs::path(programPath).parent_path().wstring() +
-                                                          L"\\" + Wide(kInstructionsFileName));
+  const std::wstring expected = win32::NotepadCommandLine(InstructionsPath());
   // Notepad reads its command line where it lies and, under Wine, puts the
   // end of the text where the closing quote stood.
   std::wstring commandLine = CommandLineOf(notepadProcess);
@@ -370,6 +412,126 @@ void CheckNotepad(const Program& program) {
     CloseHandle(notepadProcess);
   }
   Check(program.Running(), "the program goes on while Notepad runs");
+}
+
+namespace {
+
+// Where the system's Notepad waits while a check has it moved aside.
+std::wstring NotepadAside() { return win32::SystemNotepad() + L".moved-aside-by-probe"; }
+
+// The system's Notepad moved aside while this lives, as on a Windows whose
+// user removed it, and back in its place afterwards. (Wine starts its own
+// Notepad for a missing notepad.exe only where the shell asks for one.)
+class WithoutSystemNotepad {
+ public:
+  WithoutSystemNotepad()
+      : ok_(MoveFileExW(win32::SystemNotepad().c_str(), NotepadAside().c_str(), 0) != FALSE) {}
+  ~WithoutSystemNotepad() { PutBackSystemNotepad(); }
+  WithoutSystemNotepad(const WithoutSystemNotepad&) = delete;
+  WithoutSystemNotepad& operator=(const WithoutSystemNotepad&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+// .txt files associated with `command` ("open"), or with no program when it
+// is empty, while this lives; as they were afterwards. Wine's shell reads
+// the associations of HKEY_CLASSES_ROOT only, not a user's own in
+// HKEY_CURRENT_USER\Software\Classes, so they are changed there.
+class TextFilesOpenWith {
+ public:
+  explicit TextFilesOpenWith(const std::wstring& command) {
+    wchar_t old[256];
+    DWORD size = sizeof old;
+    hadKey_ = RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, old, &size) ==
+              ERROR_SUCCESS;
+    if (hadKey_) old_ = old;
+    HKEY key = nullptr;
+    // With no command the kind names a class that does not exist.
+    const wchar_t* kind = command.empty() ? L"Yuchanqi.ProbeNoProgram" : kClass;
+    ok_ = RegSetKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, REG_SZ, kind, Bytes(kind)) == ERROR_SUCCESS;
+    if (!command.empty()) {
+      ok_ = ok_ &&
+            RegCreateKeyExW(HKEY_CLASSES_ROOT, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS &&
+            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                           Bytes(command.c_str())) == ERROR_SUCCESS;
+      if (key != nullptr) RegCloseKey(key);
+    }
+  }
+  ~TextFilesOpenWith() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClass);
+    if (hadKey_) {
+      RegSetKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, REG_SZ, old_.c_str(), Bytes(old_.c_str()));
+    } else {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
+    }
+  }
+  TextFilesOpenWith(const TextFilesOpenWith&) = delete;
+  TextFilesOpenWith& operator=(const TextFilesOpenWith&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  static constexpr wchar_t kClass[] = L"Yuchanqi.ProbeTextFile";
+  static constexpr wchar_t kCommandKey[] = L"Yuchanqi.ProbeTextFile\\shell\\open\\command";
+  static DWORD Bytes(const wchar_t* text) {
+    return static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
+  }
+  bool hadKey_ = false;
+  std::wstring old_;
+  bool ok_ = false;
+};
+
+}  // namespace
+
+void PutBackSystemNotepad() {
+  if (GetFileAttributesW(win32::SystemNotepad().c_str()) == INVALID_FILE_ATTRIBUTES)
+    MoveFileExW(NotepadAside().c_str(), win32::SystemNotepad().c_str(), 0);
+}
+
+// Where Notepad was removed (Windows 10 and 11 let users remove it), 说明
+// opens the instructions with the program associated with .txt files; where
+// there is none either, it says that no program can open them.
+void CheckWithoutNotepad(const Program& program, const fs::path& work) {
+  WithoutSystemNotepad withoutNotepad;
+  if (!Check(withoutNotepad.Ok(), "the system's Notepad is moved aside, as where a user removed it")) return;
+  // A copy of this driver, in a folder whose name has a blank, stands in
+  // for the program associated with .txt files.
+  const fs::path opener = work / L"文本 opener" / L"opener.exe";
+  std::wstring self(MAX_PATH, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+  std::error_code error;
+  fs::create_directories(opener.parent_path(), error);
+  fs::copy_file(self, opener, fs::copy_options::overwrite_existing, error);
+  if (!Check(!error, "a program for .txt files is made", error.message())) return;
+  {
+    TextFilesOpenWith textFiles(L"\"" + opener.wstring() + L"\" \"%1\"");
+    if (Check(textFiles.Ok(), "the program is associated with .txt files")) {
+      Press(program, Control::Command3);
+      WaitFor([&] { return fs::exists(MarkOf(opener)) || AnyBoxOpen(program); }, 30000);
+      Check(FileBytes(MarkOf(opener)) == Utf8(InstructionsPath()) + "\n",
+            "without Notepad, 说明 starts the program associated with .txt files on the instructions",
+            FileBytes(MarkOf(opener)));
+      Check(!AnyBoxOpen(program), "and says nothing");
+    }
+  }
+  {
+    TextFilesOpenWith textFiles(L"");
+    if (Check(textFiles.Ok(), ".txt files are associated with no program")) {
+      Press(program, Control::Command3);
+      HWND box = WaitForMessageBox(program, kMessageTitle);
+      if (Check(box != nullptr, "without Notepad or a program for .txt files, 说明 says so")) {
+        const std::string text = MessageOf(box);
+        Check(text == InstructionsFailureText(OpenResult::CannotStart, fs::path(InstructionsPath())),
+              "the message names the instructions and says no program can open them", text);
+        Screenshot(box, work / "no-editor.bmp");
+        Answer(box);
+      }
+    }
+  }
+  Check(!fs::exists(PlantedMark()), "nor is the notepad.exe beside the program started then");
+  Check(program.Running(), "the program goes on");
 }
 
 // Opened inside its ZIP, Windows runs the program from a copy in the user's
