@@ -15,16 +15,10 @@ expected=$(printf '%s\n' yuchanqi.exe 详细说明.txt LICENSE.txt THIRD-PARTY-N
 echo "$listing"
 [ "$listing" = "$expected" ] || { echo "FAIL: expected:"; echo "$expected"; exit 1; }
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")
-status=0
 for text in "$unpacked"/*.txt; do
-  name=$(basename "$text")
   bare=$(LC_ALL=C grep -c -v $'\r$' "$text" || true)
-  if [ -s "$text" ] && [ "$bare" = 0 ] && [ "$(tail -c 2 "$text" | od -An -tx1 | tr -d ' ')" = 0d0a ]; then
-    echo "ok: every line of $name ends with CR LF"
-  else
-    echo "FAIL: $name: $bare lines end without CR LF, or the last has no line end"
-    status=1
-  fi
+  [ -s "$text" ] && [ "$bare" = 0 ] && [ "$(tail -c 2 "$text" | od -An -tx1 | tr -d ' ')" = 0d0a ] ||
+    { echo "FAIL: $(basename "$text"): $bare lines end without CR LF, or the last has no line end"; exit 1; }
+  echo "ok: every line of $(basename "$text") ends with CR LF"
 done
-[ $status = 0 ] || exit 1
 echo "ok: $zip, $(stat -c %s "$zip") bytes"

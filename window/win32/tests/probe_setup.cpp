@@ -203,16 +203,13 @@ void CheckInstalled(const InstallPlaces& at) {
         "the program, its instructions, licence, notices and uninstaller are in the user's "
         "AppData\\Local\\Programs\\Tavoren预产期计算器",
         Utf8(at.folder.wstring()) + ": " + Listing(at.folder));
-  // Every line of the texts ends with CR LF, the last one too: the Notepad of
-  // Windows 7 shows a text of bare LF line ends as one line.
+  // Every line of the texts ends with CR LF, as the Notepad of Windows 7 needs.
   for (const wchar_t* name : {L"详细说明.txt", L"LICENSE.txt", L"THIRD-PARTY-NOTICES.txt"}) {
     const std::string text = FileBytes(at.folder / name);
-    std::size_t bare = 0;
+    bool crLf = !text.empty() && text.back() == '\n';
     for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1))
-      if (end == 0 || text[end - 1] != '\r') ++bare;
-    Check(!text.empty() && bare == 0 && text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0,
-          "every line of the installed " + Utf8(name) + " ends with CR LF",
-          std::to_string(bare) + " bare LF, " + std::to_string(text.size()) + " bytes");
+      crLf = crLf && end > 0 && text[end - 1] == '\r';
+    Check(crLf, "every line of the installed " + Utf8(name) + " ends with CR LF");
   }
   std::string elsewhere;
   for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_PROGRAMS}) {

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cwchar>
 #include <stdexcept>
 #include <utility>
 
@@ -145,46 +144,35 @@ void CheckLayout(const Program& program) {
 }
 
 // The program moved to monitors of 144 and 192 dpi and back to 96, as
-// Windows 10 (1703 and later) moves a window aware of each monitor's DPI:
-// first it asks the window for its size at the new DPI (WM_GETDPISCALEDSIZE,
-// with the size scaled in proportion), then it suggests a rectangle of the
-// size answered (WM_DPICHANGED). The answer is the window whose client area
-// is the layout's, with the frame drawn at the new DPI, whose caption grows
-// less than in proportion. At each DPI the window lays itself out again in
-// the rectangle suggested for its client area. (Wine draws every frame at the
-// system's DPI, so the rectangle suggested here has the frame the window has.)
+// Windows 10 (1703 and later) moves it: asked its size at the new DPI
+// (WM_GETDPISCALEDSIZE), it answers the window around the layout's client
+// area with that DPI's frame, whose caption grows less than in proportion;
+// then, in the rectangle suggested (WM_DPICHANGED), it lays itself out again.
+// (Wine draws every frame at the system's DPI, so the rectangle suggested
+// here has the frame the window has.)
 void CheckDpiChanges(const Program& program) {
-  constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
   using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   const auto adjustForDpi = win32::SystemFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   SharedBlock suggested(program.process.hProcess, sizeof(RECT));
-  SharedBlock scaled(program.process.hProcess, sizeof(SIZE));
-  if (!Check(suggested.Ready() && scaled.Ready(),
-             "memory for the size and the suggested rectangle at one address in both processes") ||
-      !Check(adjustForDpi != nullptr, "this Wine draws frames for any DPI (AdjustWindowRectExForDpi)"))
+  SharedBlock size(program.process.hProcess, sizeof(SIZE));
+  if (!Check(suggested.Ready() && size.Ready() && adjustForDpi != nullptr,
+             "memory at one address in both processes, and AdjustWindowRectExForDpi"))
     return;
-  const DWORD style = static_cast<DWORD>(GetWindowLongW(program.form, GWL_STYLE));
-  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(program.form, GWL_EXSTYLE));
-  int current = ScreenDpi();
   for (int dpi : {144, 192, 96}) {
     RECT window{}, client{};
     GetWindowRect(program.form, &window);
     GetClientRect(program.form, &client);
-    const SIZE inProportion{MulDiv(window.right - window.left, dpi, current),
-                            MulDiv(window.bottom - window.top, dpi, current)};
-    scaled.Put(inProportion);
+    size.Put(SIZE{window.right - window.left, window.bottom - window.top});
     DWORD_PTR answered = 0;
-    SendMessageTimeoutW(program.form, kGetDpiScaledSize, static_cast<WPARAM>(dpi), scaled.Address(),
-                        SMTO_ABORTIFHUNG, 5000, &answered);
-    const SIZE size = scaled.Written<SIZE>();
+    SendMessageTimeoutW(program.form, 0x02E4 /* WM_GETDPISCALEDSIZE */, static_cast<WPARAM>(dpi),
+                        size.Address(), SMTO_ABORTIFHUNG, 5000, &answered);
+    const SIZE got = size.Written<SIZE>();
     RECT exact{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
-    adjustForDpi(&exact, style, FALSE, exStyle, static_cast<UINT>(dpi));
-    Check(answered == TRUE && size.cx == exact.right - exact.left && size.cy == exact.bottom - exact.top,
-          "WM_GETDPISCALEDSIZE at " + std::to_string(dpi) + " dpi answers the window around a client area of "
-          "5610 x 3600 twips, with that DPI's frame",
-          std::to_string(answered) + ": " + std::to_string(size.cx) + "x" + std::to_string(size.cy) +
-              " for " + std::to_string(exact.right - exact.left) + "x" + std::to_string(exact.bottom - exact.top) +
-              " (in proportion " + std::to_string(inProportion.cx) + "x" + std::to_string(inProportion.cy) + ")");
+    adjustForDpi(&exact, static_cast<DWORD>(GetWindowLongW(program.form, GWL_STYLE)), FALSE,
+                 static_cast<DWORD>(GetWindowLongW(program.form, GWL_EXSTYLE)), static_cast<UINT>(dpi));
+    Check(answered == TRUE && got.cx == exact.right - exact.left && got.cy == exact.bottom - exact.top,
+          "WM_GETDPISCALEDSIZE at " + std::to_string(dpi) + " dpi: the client area of the layout, that DPI's frame",
+          std::to_string(got.cx) + "x" + std::to_string(got.cy));
 
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
@@ -196,13 +184,9 @@ void CheckDpiChanges(const Program& program) {
                         SMTO_ABORTIFHUNG, 5000, &ignored);
     Settle(program);
     CheckGeometry(program, dpi);
-    current = dpi;
   }
-  // Windows 8.1 tells the DPI of a monitor, not of a window: the program asks
-  // shcore for it there. Its answer here is the DPI Wine gives every monitor.
-  const int monitorDpi = win32::MonitorDpiOf(program.form);
-  Check(monitorDpi == ScreenDpi(), "shcore's GetDpiForMonitor tells the DPI of the window's monitor",
-        std::to_string(monitorDpi));
+  // What Windows 8.1 tells in place of the window's DPI: the monitor's (shcore).
+  Check(win32::MonitorDpiOf(program.form) == ScreenDpi(), "shcore tells the DPI of the window's monitor");
 }
 
 // Buttons drawn by Common Controls 6, the current look, know their ideal size.
@@ -416,71 +400,33 @@ void CheckNotepad(const Program& program) {
 
 namespace {
 
-// Where the system's Notepad waits while a check has it moved aside.
 std::wstring NotepadAside() { return win32::SystemNotepad() + L".moved-aside-by-probe"; }
 
-// The system's Notepad moved aside while this lives, as on a Windows whose
-// user removed it, and back in its place afterwards. (Wine starts its own
-// Notepad for a missing notepad.exe only where the shell asks for one.)
-class WithoutSystemNotepad {
- public:
-  WithoutSystemNotepad()
-      : ok_(MoveFileExW(win32::SystemNotepad().c_str(), NotepadAside().c_str(), 0) != FALSE) {}
-  ~WithoutSystemNotepad() { PutBackSystemNotepad(); }
-  WithoutSystemNotepad(const WithoutSystemNotepad&) = delete;
-  WithoutSystemNotepad& operator=(const WithoutSystemNotepad&) = delete;
-  bool Ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
-
-// .txt files associated with `command` ("open"), or with no program when it
-// is empty, while this lives; as they were afterwards. Wine's shell reads
-// the associations of HKEY_CLASSES_ROOT only, not a user's own in
-// HKEY_CURRENT_USER\Software\Classes, so they are changed there.
+// .txt files opened with `command`, or with no program where it is empty,
+// while this lives. Wine's shell reads HKEY_CLASSES_ROOT only, not a user's
+// HKEY_CURRENT_USER\Software\Classes.
 class TextFilesOpenWith {
  public:
   explicit TextFilesOpenWith(const std::wstring& command) {
-    wchar_t old[256];
-    DWORD size = sizeof old;
-    hadKey_ = RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, old, &size) ==
-              ERROR_SUCCESS;
-    if (hadKey_) old_ = old;
-    HKEY key = nullptr;
-    // With no command the kind names a class that does not exist.
-    const wchar_t* kind = command.empty() ? L"Yuchanqi.ProbeNoProgram" : kClass;
-    ok_ = RegSetKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, REG_SZ, kind, Bytes(kind)) == ERROR_SUCCESS;
-    if (!command.empty()) {
-      ok_ = ok_ &&
-            RegCreateKeyExW(HKEY_CLASSES_ROOT, kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) == ERROR_SUCCESS &&
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                           Bytes(command.c_str())) == ERROR_SUCCESS;
-      if (key != nullptr) RegCloseKey(key);
-    }
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, old_, &size) == 0;
+    ok_ = Set(L".txt", command.empty() ? L"Yuchanqi.NoProgram" : kClass) &&
+          (command.empty() || Set(std::wstring(kClass) + L"\\shell\\open\\command", command));
   }
   ~TextFilesOpenWith() {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClass);
-    if (hadKey_) {
-      RegSetKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, REG_SZ, old_.c_str(), Bytes(old_.c_str()));
-    } else {
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
-    }
+    if (!had_ || !Set(L".txt", old_)) RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
   }
-  TextFilesOpenWith(const TextFilesOpenWith&) = delete;
-  TextFilesOpenWith& operator=(const TextFilesOpenWith&) = delete;
-  bool Ok() const { return ok_; }
+  bool ok_ = false;
 
  private:
   static constexpr wchar_t kClass[] = L"Yuchanqi.ProbeTextFile";
-  static constexpr wchar_t kCommandKey[] = L"Yuchanqi.ProbeTextFile\\shell\\open\\command";
-  static DWORD Bytes(const wchar_t* text) {
-    return static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
+  static bool Set(const std::wstring& key, const std::wstring& value) {
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == 0;
   }
-  bool hadKey_ = false;
-  std::wstring old_;
-  bool ok_ = false;
+  bool had_ = false;
+  wchar_t old_[256] = {};
 };
 
 }  // namespace
@@ -494,44 +440,38 @@ void PutBackSystemNotepad() {
 // opens the instructions with the program associated with .txt files; where
 // there is none either, it says that no program can open them.
 void CheckWithoutNotepad(const Program& program, const fs::path& work) {
-  WithoutSystemNotepad withoutNotepad;
-  if (!Check(withoutNotepad.Ok(), "the system's Notepad is moved aside, as where a user removed it")) return;
-  // A copy of this driver, in a folder whose name has a blank, stands in
-  // for the program associated with .txt files.
+  struct PutBack {
+    ~PutBack() { PutBackSystemNotepad(); }
+  } putBack;  // whatever happens below
+  // A copy of this driver, in a folder whose name has a blank, stands in for
+  // the program associated with .txt files.
   const fs::path opener = work / L"文本 opener" / L"opener.exe";
-  std::wstring self(MAX_PATH, L'\0');
-  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
   std::error_code error;
   fs::create_directories(opener.parent_path(), error);
-  fs::copy_file(self, opener, fs::copy_options::overwrite_existing, error);
-  if (!Check(!error, "a program for .txt files is made", error.message())) return;
+  fs::copy_file(fs::path(programPath).parent_path() / "notepad.exe", opener, error);
+  if (!Check(!error && MoveFileExW(win32::SystemNotepad().c_str(), NotepadAside().c_str(), 0),
+             "the system's Notepad is moved aside, a program for .txt files made", error.message()))
+    return;
   {
     TextFilesOpenWith textFiles(L"\"" + opener.wstring() + L"\" \"%1\"");
-    if (Check(textFiles.Ok(), "the program is associated with .txt files")) {
-      Press(program, Control::Command3);
-      WaitFor([&] { return fs::exists(MarkOf(opener)) || AnyBoxOpen(program); }, 30000);
-      Check(FileBytes(MarkOf(opener)) == Utf8(InstructionsPath()) + "\n",
-            "without Notepad, 说明 starts the program associated with .txt files on the instructions",
-            FileBytes(MarkOf(opener)));
-      Check(!AnyBoxOpen(program), "and says nothing");
-    }
+    Press(program, Control::Command3);
+    WaitFor([&] { return fs::exists(MarkOf(opener)) || AnyBoxOpen(program); }, 30000);
+    Check(textFiles.ok_ && FileBytes(MarkOf(opener)) == Utf8(InstructionsPath()) + "\n" && !AnyBoxOpen(program),
+          "without Notepad, 说明 opens the instructions with the program for .txt files, silently",
+          FileBytes(MarkOf(opener)));
   }
-  {
-    TextFilesOpenWith textFiles(L"");
-    if (Check(textFiles.Ok(), ".txt files are associated with no program")) {
-      Press(program, Control::Command3);
-      HWND box = WaitForMessageBox(program, kMessageTitle);
-      if (Check(box != nullptr, "without Notepad or a program for .txt files, 说明 says so")) {
-        const std::string text = MessageOf(box);
-        Check(text == InstructionsFailureText(OpenResult::CannotStart, fs::path(InstructionsPath())),
-              "the message names the instructions and says no program can open them", text);
-        Screenshot(box, work / "no-editor.bmp");
-        Answer(box);
-      }
-    }
+  TextFilesOpenWith noProgram(L"");
+  Press(program, Control::Command3);
+  HWND box = WaitForMessageBox(program, kMessageTitle);
+  const std::string text = box != nullptr ? MessageOf(box) : "<no box>";
+  Check(noProgram.ok_ && text == InstructionsFailureText(OpenResult::CannotStart, fs::path(InstructionsPath())),
+        "without Notepad or a program for .txt files, 说明 says no program can open the instructions", text);
+  if (box != nullptr) {
+    Screenshot(box, work / "no-editor.bmp");
+    Answer(box);
   }
-  Check(!fs::exists(PlantedMark()), "nor is the notepad.exe beside the program started then");
-  Check(program.Running(), "the program goes on");
+  Check(!fs::exists(PlantedMark()) && program.Running(),
+        "nor is the notepad.exe beside the program started then; the program goes on");
 }
 
 // Opened inside its ZIP, Windows runs the program from a copy in the user's
