@@ -1,7 +1,8 @@
 // Dots per inch, per monitor where Windows has it. Windows 10 tells each
-// window the DPI of the monitor it is on; Windows 7 and 8 have one DPI for
-// the whole system. The newer functions are looked up when first needed,
-// never imported, so that the program starts on Windows 7 too.
+// window the DPI of the monitor it is on, Windows 8.1 each monitor's (shcore);
+// Windows 7 and 8 have one DPI for the whole system. The newer functions are
+// looked up when first needed, never imported, so that the program starts on
+// Windows 7 too.
 #pragma once
 
 #include <windows.h>
