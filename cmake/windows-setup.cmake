@@ -26,6 +26,8 @@ if(CPACK_YUCHANQI_WINDOW_CAPTION STREQUAL "" OR CPACK_YUCHANQI_WINDOW_CAPTION ST
   message(FATAL_ERROR "No window caption in window/form_layout.h")
 endif()
 set(CPACK_YUCHANQI_DISPLAY_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+# The setup's version record takes four numbers, as the program's does.
+set(CPACK_YUCHANQI_FOUR_PART_VERSION ${YUCHANQI_FOUR_PART_VERSION})
 # As the version record of the program writes it: "1.00".
 if(PROJECT_VERSION_MINOR LESS 10)
   set(CPACK_YUCHANQI_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR})

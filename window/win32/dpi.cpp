@@ -1,5 +1,6 @@
 #include "window/win32/dpi.h"
 
+#include "window/win32/system_folder.h"
 #include "window/win32/system_function.h"
 
 namespace duedate::win32 {
@@ -12,14 +13,31 @@ int SystemDpi() {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
 }  // namespace
+
+int MonitorDpiOf(HWND window) {
+  // shcore is loaded from the system folder the first time it is needed;
+  // Windows 7 has none.
+  using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor =
+      SystemFunction<GetDpiForMonitorFunction>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (getDpiForMonitor == nullptr ||
+      FAILED(getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)))
+    return 0;
+  return static_cast<int>(y);
+}
 
 int DpiOf(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow =
       SystemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
-  const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
-  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+  // Windows 10 1607 and later know the window's own; Windows 8.1 knows the
+  // monitor's, which a per-monitor program like this one is drawn at.
+  const int dpi = getDpiForWindow != nullptr ? static_cast<int>(getDpiForWindow(window)) : MonitorDpiOf(window);
+  return dpi > 0 ? dpi : SystemDpi();
 }
 
 SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {

@@ -95,9 +95,13 @@ RECT Form1Window::PlaceOf(const ControlSpec& spec, int dpi) {
   return {left, top, left + TwipsToPixels(width, dpi), top + TwipsToPixels(spec.height, dpi)};
 }
 
+SIZE Form1Window::WindowSizeAt(int dpi) {
+  return WindowSizeFor(TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi),
+                       kWindowStyle, 0, dpi);
+}
+
 void Form1Window::SizeWindow(int dpi) {
-  const SIZE size = WindowSizeFor(TwipsToPixels(kClientWidthTwips, dpi),
-                                  TwipsToPixels(kClientHeightTwips, dpi), kWindowStyle, 0, dpi);
+  const SIZE size = WindowSizeAt(dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -6,14 +6,16 @@
 #include "window/win32/dpi.h"
 #include "window/win32/program_folder.h"
 #include "window/win32/resource.h"
-#include "window/win32/system_folder.h"
 #include "window/win32/task_dialog.h"
+#include "window/win32/text_editor.h"
 
 namespace duedate::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Form1";
 constexpr UINT_PTR kIconTimer = 1;
+// Windows 10 1703 and later; not in every SDK's headers.
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 }  // namespace
 
@@ -130,23 +132,7 @@ bool Form1Window::Confirm(const std::string& title, const std::string& question)
 }
 
 OpenResult Form1Window::OpenInTextEditor(const std::filesystem::path& file) {
-  // The system's Notepad, maximised, with the usual command line; when the
-  // file is missing Notepad says so itself. Named in full, so that no
-  // notepad.exe beside the program or in the working folder runs instead.
-  const std::wstring notepad = SystemNotepad();
-  std::wstring commandLine = NotepadCommandLine(file.native());
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWMAXIMIZED;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(notepad.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
-    return OpenResult::CannotStart;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return OpenResult::Opened;
+  return OpenTextFile(hwnd_, file);
 }
 
 void Form1Window::EndProgram() { DestroyWindow(hwnd_); }
@@ -192,6 +178,13 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       KillTimer(hwnd_, kIconTimer);
       SetIcons();
       return 0;
+    case kGetDpiScaledSize:
+      // Asked before a move to a monitor of another DPI: the frame and the
+      // caption do not grow in proportion, so the window Windows would make
+      // by scaling the whole would not hold the client area of the layout.
+      // The size answered here is what WM_DPICHANGED then suggests.
+      *reinterpret_cast<SIZE*>(lParam) = WindowSizeAt(static_cast<int>(wParam));
+      return TRUE;
     case WM_DPICHANGED:
       // On a monitor of another DPI, or the DPI changed: lay out again, in
       // the rectangle Windows suggests.

@@ -45,6 +45,9 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   void LayOut(int dpi, const RECT* suggested);
   static HFONT FontFor(int dpi);
   static RECT PlaceOf(const ControlSpec& spec, int dpi);
+  // The size of the window whose client area is the layout's at `dpi`,
+  // with the frame drawn at `dpi`.
+  static SIZE WindowSizeAt(int dpi);
   void SizeWindow(int dpi);
   // The window's icons, loaded once it has been drawn: the first paint
   // needs none of them.

@@ -5,7 +5,8 @@ program for Windows 7 and later, imports of Windows 7's KnownDLLs only (and
 of Common Controls through the manifest) and of the functions Windows 7 has
 only (windows7-imports.txt beside this file), the manifest, the version
 record and the three icon images. The version is the build's (project() in
-CMakeLists.txt), given as four numbers joined by points.
+CMakeLists.txt), given as four numbers joined by points, as Windows needs it
+however many project() names.
 
     check-program-file.py <yuchanqi.exe> i386|x86-64 <version>
     check-program-file.py --setup <setup.exe> i386|x86-64 <yuchanqi.ico> <version>
@@ -179,6 +180,10 @@ def check_manifest(root, machine, version, check):
     check(architecture in ARCHITECTURES[machine], f"manifest architecture fits {machine}",
           str(architecture))
     named = identity.get("version") if identity is not None else None
+    # Windows refuses to start a program whose manifest version has fewer
+    # than four numbers (a side-by-side error); Wine starts it all the same.
+    check(bool(version_numbers(named or "")), "manifest version has four numbers, as Windows needs",
+          str(named))
     check(named == version, f"manifest names the program's version {version}", str(named))
     controls = [d for d in root.iter(ASM_V1 + "assemblyIdentity")
                 if d.get("name") == "Microsoft.Windows.Common-Controls"]

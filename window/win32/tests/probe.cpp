@@ -7,8 +7,9 @@
 //   win32_probe.exe --setup <setup.exe> <empty working directory>
 //                   <marker DLL> <the one-window program> [<screenshot>]
 //
-// Started with one argument, as the notepad.exe planted beside the program,
-// it only leaves a mark that it ran.
+// Copied under another name (the notepad.exe planted beside the program, the
+// program registered for .txt files), it only leaves a mark that it ran,
+// holding its arguments (MarkOf).
 //
 // Prints one line per check and closes with "N passed, M failed".
 //
@@ -28,12 +29,15 @@ int wmain(int argc, wchar_t** argv) {
     CoInitialize(nullptr);
     return SetupMain(argv[2], argv[3], argv[4], argv[5], argc >= 7 ? fs::path(argv[6]) : fs::path());
   }
-  if (argc == 2) {  // started as the planted notepad.exe
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
-    std::ofstream(fs::path(self).parent_path() / "planted-notepad-ran") << "started\n";
+  std::wstring self(MAX_PATH, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+  if (fs::path(self).stem() != L"win32_probe") {  // a copy standing in for another program
+    std::ofstream mark(MarkOf(self), std::ios::binary);
+    for (int i = 1; i < argc; ++i) mark << duedate::Utf8(argv[i]) << "\n";
     return 3;
   }
+  // What an earlier run that was cut short left moved aside.
+  PutBackSystemNotepad();
   if (argc < 3) {
     std::printf("usage: win32_probe <yuchanqi.exe> <working directory> <marker DLL> <minimal_win32.exe>\n");
     return 2;
@@ -61,6 +65,7 @@ int wmain(int argc, wchar_t** argv) {
       CheckMinimisedFocus(program);
       CheckAbout(program);
       CheckNotepad(program);
+      CheckWithoutNotepad(program, work);
       CheckExitSaves(program, entries);
     }
   }

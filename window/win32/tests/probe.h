@@ -6,8 +6,9 @@
 //                             starting it, finding its controls and boxes,
 //                             pressing, typing, reading, counting the checks
 //   probe_window.cpp          the window: layout and font at each DPI, look,
-//                             计算, keyboard, focus, 关于, 说明 and Notepad, the
-//                             temporary folder, the window procedure
+//                             计算, keyboard, focus, 关于, 说明 with Notepad and
+//                             without, the temporary folder, the window
+//                             procedure
 //   probe_screen_readers.cpp  what a screen reader hears, and COM identity
 //   probe_saves.cpp           saving time.txt: 退出, the close box, a failed
 //                             save, the user's own file, a file held open,
@@ -167,8 +168,17 @@ class SharedBlock {
   void* local_ = nullptr;
 };
 
+// Where a copy of the driver standing in for another program leaves its
+// arguments, one a line, when started: beside itself, under its own name
+// and ".ran".
+inline fs::path MarkOf(const fs::path& standIn) { return standIn.wstring() + L".ran"; }
+
 // ---------------------------------------------------------------------------
 // Made for one group of checks, used by another as well.
+
+// The system's Notepad back in its place if a check moved it aside
+// (probe_window.cpp).
+void PutBackSystemNotepad();
 
 // The name an object gives itself, asked through its IAccessible
 // (probe_screen_readers.cpp).
@@ -230,6 +240,7 @@ void CheckKeyboard(const Program& program);
 void CheckMinimisedFocus(const Program& program);
 void CheckAbout(const Program& program);
 void CheckNotepad(const Program& program);
+void CheckWithoutNotepad(const Program& program, const fs::path& work);
 void CheckTemporaryFolder();
 void CheckWindowProcedure();
 

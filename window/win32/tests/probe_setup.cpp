@@ -203,6 +203,14 @@ void CheckInstalled(const InstallPlaces& at) {
         "the program, its instructions, licence, notices and uninstaller are in the user's "
         "AppData\\Local\\Programs\\Tavoren预产期计算器",
         Utf8(at.folder.wstring()) + ": " + Listing(at.folder));
+  // Every line of the texts ends with CR LF, as the Notepad of Windows 7 needs.
+  for (const wchar_t* name : {L"详细说明.txt", L"LICENSE.txt", L"THIRD-PARTY-NOTICES.txt"}) {
+    const std::string text = FileBytes(at.folder / name);
+    bool crLf = !text.empty() && text.back() == '\n';
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', end + 1))
+      crLf = crLf && end > 0 && text[end - 1] == '\r';
+    Check(crLf, "every line of the installed " + Utf8(name) + " ends with CR LF");
+  }
   std::string elsewhere;
   for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_PROGRAMS}) {
     const fs::path base = KnownFolder(csidl);

@@ -15,6 +15,7 @@
 
 #include "calc/due_date.h"
 #include "window/win32/base_window.h"
+#include "window/win32/dpi.h"
 #include "window/win32/program_folder.h"
 #include "window/win32/system_folder.h"
 #include "window/win32/system_function.h"
@@ -142,18 +143,37 @@ void CheckLayout(const Program& program) {
   Check(Results(program) == "       ", "the result boxes are empty");
 }
 
-// The program moved to monitors of 144 and 192 dpi and back to 96: at each
-// it lays itself out again, in the rectangle suggested for its client area
-// at that DPI. (Wine draws every frame at the system's DPI, so the frame
-// suggested is the one the window has.)
+// The program moved to monitors of 144 and 192 dpi and back to 96, as
+// Windows 10 (1703 and later) moves it: asked its size at the new DPI
+// (WM_GETDPISCALEDSIZE), it answers the window around the layout's client
+// area with that DPI's frame, whose caption grows less than in proportion;
+// then, in the rectangle suggested (WM_DPICHANGED), it lays itself out again.
+// (Wine draws every frame at the system's DPI, so the rectangle suggested
+// here has the frame the window has.)
 void CheckDpiChanges(const Program& program) {
+  using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  const auto adjustForDpi = win32::SystemFunction<AdjustForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
   SharedBlock suggested(program.process.hProcess, sizeof(RECT));
-  if (!Check(suggested.Ready(), "memory for the suggested rectangle at one address in both processes"))
+  SharedBlock size(program.process.hProcess, sizeof(SIZE));
+  if (!Check(suggested.Ready() && size.Ready() && adjustForDpi != nullptr,
+             "memory at one address in both processes, and AdjustWindowRectExForDpi"))
     return;
   for (int dpi : {144, 192, 96}) {
     RECT window{}, client{};
     GetWindowRect(program.form, &window);
     GetClientRect(program.form, &client);
+    size.Put(SIZE{window.right - window.left, window.bottom - window.top});
+    DWORD_PTR answered = 0;
+    SendMessageTimeoutW(program.form, 0x02E4 /* WM_GETDPISCALEDSIZE */, static_cast<WPARAM>(dpi),
+                        size.Address(), SMTO_ABORTIFHUNG, 5000, &answered);
+    const SIZE got = size.Written<SIZE>();
+    RECT exact{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    adjustForDpi(&exact, static_cast<DWORD>(GetWindowLongW(program.form, GWL_STYLE)), FALSE,
+                 static_cast<DWORD>(GetWindowLongW(program.form, GWL_EXSTYLE)), static_cast<UINT>(dpi));
+    Check(answered == TRUE && got.cx == exact.right - exact.left && got.cy == exact.bottom - exact.top,
+          "WM_GETDPISCALEDSIZE at " + std::to_string(dpi) + " dpi: the client area of the layout, that DPI's frame",
+          std::to_string(got.cx) + "x" + std::to_string(got.cy));
+
     const int frameWidth = (window.right - window.left) - client.right;
     const int frameHeight = (window.bottom - window.top) - client.bottom;
     suggested.Put(RECT{window.left, window.top,
@@ -165,6 +185,8 @@ void CheckDpiChanges(const Program& program) {
     Settle(program);
     CheckGeometry(program, dpi);
   }
+  // What Windows 8.1 tells in place of the window's DPI: the monitor's (shcore).
+  Check(win32::MonitorDpiOf(program.form) == ScreenDpi(), "shcore tells the DPI of the window's monitor");
 }
 
 // Buttons drawn by Common Controls 6, the current look, know their ideal size.
@@ -294,7 +316,12 @@ void CheckAbout(const Program& program) {
 namespace {
 
 // Where the notepad.exe planted beside the program leaves its mark if started.
-fs::path PlantedMark() { return fs::path(programPath).parent_path() / "planted-notepad-ran"; }
+fs::path PlantedMark() { return MarkOf(fs::path(programPath).parent_path() / "notepad.exe"); }
+
+// The instructions beside the program, as the program names them.
+std::wstring InstructionsPath() {
+  return fs::path(programPath).parent_path().wstring() + L"\\" + Wide(kInstructionsFileName);
+}
 
 // The file a process was started from.
 std::wstring ImageOf(HANDLE process) {
@@ -356,8 +383,7 @@ void CheckNotepad(const Program& program) {
   Check(CompareStringOrdinal(image.c_str(), -1, win32::SystemNotepad().c_str(), -1, TRUE) ==
             CSTR_EQUAL,
         "the Notepad started is the system's", Utf8(image));
-  const std::wstring expected = win32::NotepadCommandLine(fs::path(programPath).parent_path().wstring() +
-                                                          L"\\" + Wide(kInstructionsFileName));
+  const std::wstring expected = win32::NotepadCommandLine(InstructionsPath());
   // Notepad reads its command line where it lies and, under Wine, puts the
   // end of the text where the closing quote stood.
   std::wstring commandLine = CommandLineOf(notepadProcess);
@@ -370,6 +396,82 @@ void CheckNotepad(const Program& program) {
     CloseHandle(notepadProcess);
   }
   Check(program.Running(), "the program goes on while Notepad runs");
+}
+
+namespace {
+
+std::wstring NotepadAside() { return win32::SystemNotepad() + L".moved-aside-by-probe"; }
+
+// .txt files opened with `command`, or with no program where it is empty,
+// while this lives. Wine's shell reads HKEY_CLASSES_ROOT only, not a user's
+// HKEY_CURRENT_USER\Software\Classes.
+class TextFilesOpenWith {
+ public:
+  explicit TextFilesOpenWith(const std::wstring& command) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, old_, &size) == 0;
+    ok_ = Set(L".txt", command.empty() ? L"Yuchanqi.NoProgram" : kClass) &&
+          (command.empty() || Set(std::wstring(kClass) + L"\\shell\\open\\command", command));
+  }
+  ~TextFilesOpenWith() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClass);
+    if (!had_ || !Set(L".txt", old_)) RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
+  }
+  bool ok_ = false;
+
+ private:
+  static constexpr wchar_t kClass[] = L"Yuchanqi.ProbeTextFile";
+  static bool Set(const std::wstring& key, const std::wstring& value) {
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == 0;
+  }
+  bool had_ = false;
+  wchar_t old_[256] = {};
+};
+
+}  // namespace
+
+void PutBackSystemNotepad() {
+  if (GetFileAttributesW(win32::SystemNotepad().c_str()) == INVALID_FILE_ATTRIBUTES)
+    MoveFileExW(NotepadAside().c_str(), win32::SystemNotepad().c_str(), 0);
+}
+
+// Where Notepad was removed (Windows 10 and 11 let users remove it), 说明
+// opens the instructions with the program associated with .txt files; where
+// there is none either, it says that no program can open them.
+void CheckWithoutNotepad(const Program& program, const fs::path& work) {
+  struct PutBack {
+    ~PutBack() { PutBackSystemNotepad(); }
+  } putBack;  // whatever happens below
+  // A copy of this driver, in a folder whose name has a blank, stands in for
+  // the program associated with .txt files.
+  const fs::path opener = work / L"文本 opener" / L"opener.exe";
+  std::error_code error;
+  fs::create_directories(opener.parent_path(), error);
+  fs::copy_file(fs::path(programPath).parent_path() / "notepad.exe", opener, error);
+  if (!Check(!error && MoveFileExW(win32::SystemNotepad().c_str(), NotepadAside().c_str(), 0),
+             "the system's Notepad is moved aside, a program for .txt files made", error.message()))
+    return;
+  {
+    TextFilesOpenWith textFiles(L"\"" + opener.wstring() + L"\" \"%1\"");
+    Press(program, Control::Command3);
+    WaitFor([&] { return fs::exists(MarkOf(opener)) || AnyBoxOpen(program); }, 30000);
+    Check(textFiles.ok_ && FileBytes(MarkOf(opener)) == Utf8(InstructionsPath()) + "\n" && !AnyBoxOpen(program),
+          "without Notepad, 说明 opens the instructions with the program for .txt files, silently",
+          FileBytes(MarkOf(opener)));
+  }
+  TextFilesOpenWith noProgram(L"");
+  Press(program, Control::Command3);
+  HWND box = WaitForMessageBox(program, kMessageTitle);
+  const std::string text = box != nullptr ? MessageOf(box) : "<no box>";
+  Check(noProgram.ok_ && text == InstructionsFailureText(OpenResult::CannotStart, fs::path(InstructionsPath())),
+        "without Notepad or a program for .txt files, 说明 says no program can open the instructions", text);
+  if (box != nullptr) {
+    Screenshot(box, work / "no-editor.bmp");
+    Answer(box);
+  }
+  Check(!fs::exists(PlantedMark()) && program.Running(),
+        "nor is the notepad.exe beside the program started then; the program goes on");
 }
 
 // Opened inside its ZIP, Windows runs the program from a copy in the user's
