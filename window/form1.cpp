@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "entries/file_system.h"
+#include "window/descriptions.h"
 
 namespace duedate {
 
@@ -90,6 +91,7 @@ std::string InstructionsFailureText(OpenResult result, const std::filesystem::pa
 Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std::move(settings)) {}
 
 void Form1::Load() {
+  view_.SetDescription(Control::Text4, kCycleDescription);
   const auto loaded = LoadEntries(settings_.entriesFile);
   if (!loaded) return;  // the initial entries stay
   for (const EntryField& field : kEntryFields) view_.SetText(field.box, (*loaded).*field.text);
@@ -144,6 +146,7 @@ void Form1::Calculate() {
     return;
   }
   for (const ResultField& field : kResultFields) view_.SetText(field.box, NumberText((*result).*field.figure));
+  for (const BoxDescription& d : ResultDescriptions(input, *result)) view_.SetDescription(d.box, d.text);
 }
 
 void Form1::Exit() {
