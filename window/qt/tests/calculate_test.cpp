@@ -1,10 +1,27 @@
-// 计算: the seven figures, or a warning that names the wrong date.
+// 计算: the seven figures and what each box says of them, or a warning
+// that names the wrong date.
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "window/qt/tests/window_test_support.h"
 
 using namespace duedate;
 using namespace duedate::qt_testing;
+
+namespace {
+
+// Each result box's tooltip and accessible description, which must agree.
+QString Descriptions(const MainWindow& window) {
+  QStringList all;
+  for (const ResultField& field : kResultFields) {
+    const QWidget* box = window.Widget(field.box);
+    all << box->toolTip();
+    if (box->accessibleDescription() != box->toolTip()) all << QStringLiteral("<differs>");
+  }
+  return all.join(QLatin1Char('|'));
+}
+
+}  // namespace
 
 class CalculateTest : public QObject {
   Q_OBJECT
@@ -66,6 +83,75 @@ class CalculateTest : public QObject {
     QCOMPARE(said.parent, &window);
     QVERIFY2(said.text.contains(named), qPrintable(said.text));
     QCOMPARE(Results(window), before);
+  }
+
+  void aFailedCalculationLeavesTheDescriptions() {
+    QTemporaryDir dir;
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    QCOMPARE(Descriptions(window), QStringLiteral("||||||"));  // none before the first result
+    window.SetText(Control::Text3, "32");
+    AnswerMessageBox([&] { Click(window, Control::Command4); });
+    QCOMPARE(Descriptions(window), QStringLiteral("||||||"));
+
+    window.SetText(Control::Text3, "27");
+    Click(window, Control::Command4);
+    const QString before = Descriptions(window);
+    QVERIFY(before.contains(QStringLiteral("孕22周+3天")));
+    window.SetText(Control::Text4, QString(400, '9').toStdString());
+    const CaughtMessage said = AnswerMessageBox([&] { Click(window, Control::Command4); });
+    QVERIFY(said.seen);
+    QCOMPARE(Descriptions(window), before);
+  }
+
+  void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday_data() {
+    QTest::addColumn<QString>("cycle");
+    QTest::addColumn<QString>("age");
+    QTest::addColumn<bool>("adjusted");
+    QTest::newRow("cycle 28") << "28" << QStringLiteral("孕21周+3天") << false;
+    QTest::newRow("cycle 35") << "35" << QStringLiteral("孕20周+3天") << true;
+    QTest::newRow("cycle 21") << "21" << QStringLiteral("孕22周+3天") << true;
+  }
+  void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday() {
+    QFETCH(QString, cycle);
+    QFETCH(QString, age);
+    QFETCH(bool, adjusted);
+    QTemporaryDir dir;
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    // The cycle box says what a cycle is from the start.
+    const QString cycleSays = window.Widget(Control::Text4)->toolTip();
+    QVERIFY2(cycleSays.contains(QStringLiteral("下一次月经第一天")), qPrintable(cycleSays));
+    QVERIFY(cycleSays.contains(QStringLiteral("不是月经（出血）持续的天数")));
+    QCOMPARE(window.Widget(Control::Text4)->accessibleDescription(), cycleSays);
+
+    // The last period 150 days before today.
+    window.SetText(Control::Text1, "2011");
+    window.SetText(Control::Text2, "5");
+    window.SetText(Control::Text3, "4");
+    window.SetText(Control::Text4, cycle.toStdString());
+    Click(window, Control::Command4);
+    QCOMPARE(TextOf(window, Control::Text6), QStringLiteral("150"));
+
+    const QWidget* weeks = window.Widget(Control::Text5);
+    const QString said = weeks->toolTip();
+    QVERIFY2(said.startsWith(QStringLiteral("今天：") + age + QStringLiteral("，孕中期\n")), qPrintable(said));
+    QCOMPARE(weeks->accessibleDescription(), said);
+    QCOMPARE(said.contains(QStringLiteral("不是28天")), adjusted);
+    // The reading agrees with the due date: 280 days less the days left.
+    const auto match = QRegularExpression(QStringLiteral("孕(\\d+)周\\+(\\d+)天")).match(said);
+    QVERIFY(match.hasMatch());
+    QCOMPARE(match.captured(1).toInt() * 7 + match.captured(2).toInt(),
+             280 - TextOf(window, Control::Text7).toInt());
+
+    for (Control box : {Control::Text8, Control::Text9, Control::Text10}) {
+      const QString due = window.Widget(box)->toolTip();
+      QVERIFY2(due.contains(QRegularExpression(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]\\n"))),
+               qPrintable(due));
+      QVERIFY(due.contains(QStringLiteral("NT检查")));
+      QCOMPARE(window.Widget(box)->accessibleDescription(), due);
+    }
+    QVERIFY(window.Widget(Control::Text7)->toolTip().startsWith(QStringLiteral("距预产期还有")));
   }
 
   void fullWidthDigitsCalculate() {
