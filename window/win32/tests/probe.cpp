@@ -55,6 +55,7 @@ int wmain(int argc, wchar_t** argv) {
       CheckVisualStyle(program);
       CheckDpiChanges(program);
       CheckCalculate(program);
+      CheckDescriptions(program, work / "tooltip.bmp");
       CheckScreenReaders(program);
       CheckProgramIdentity(program);
       CheckKeyboard(program);

@@ -1,5 +1,6 @@
 // What a screen reader hears, asked through Active Accessibility as NVDA and
-// Narrator ask: each control's name, value and role; and the accessible
+// Narrator ask: each control's name, value and role; the boxes' descriptions
+// and the tooltips that show the same; and the accessible
 // objects kept to COM's rules of identity, in the program's boxes (through
 // COM's proxies) and in a box of this process named the program's way.
 #include "window/win32/tests/probe.h"
@@ -7,10 +8,17 @@
 #include <oleacc.h>
 #include <servprov.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <iterator>
+#include <memory>
+#include <regex>
 #include <utility>
+#include <vector>
 
+#include "calc/reading.h"
+#include "window/descriptions.h"
 #include "window/win32/accessible_name.h"
 
 namespace duedate::probe {
@@ -24,7 +32,165 @@ VARIANT Self() {
   return self;
 }
 
+// A box's accessible description, asked from this process as a screen
+// reader asks.
+std::string DescriptionOf(HWND box) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&accessible))) ||
+      accessible == nullptr) {
+    return "<no IAccessible>";
+  }
+  BSTR description = nullptr;
+  const HRESULT hr = accessible->get_accDescription(Self(), &description);
+  std::string got = hr == S_OK && description != nullptr
+                        ? Utf8(std::wstring(description, SysStringLen(description)))
+                        : "<none " + std::to_string(static_cast<unsigned long>(hr)) + ">";
+  SysFreeString(description);
+  accessible->Release();
+  return got;
+}
+
+// The program's tooltip controls: the windows of that class it owns.
+std::vector<HWND> TooltipsOf(const Program& program) {
+  struct Search {
+    HWND form;
+    std::vector<HWND> found;
+  } search{program.form, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (ClassOf(window) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == s->form)
+          s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The text the tooltip control shows for `box`, its lines joined by "\n",
+// read through memory the program and this driver share.
+std::string TooltipText(const Program& program, HWND tip, HWND box) {
+  struct Asked {
+    TOOLINFOW tool;
+    wchar_t text[4096];
+  };
+  SharedBlock block(program.process.hProcess, sizeof(Asked));
+  if (!block.Ready()) return "<no shared memory>";
+  Asked asked{};
+  asked.tool.cbSize = sizeof asked.tool;
+  asked.tool.hwnd = program.form;
+  asked.tool.uId = reinterpret_cast<UINT_PTR>(box);
+  asked.tool.lpszText = reinterpret_cast<Asked*>(block.Address())->text;
+  block.Put(asked);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(tip, TTM_GETTEXTW, std::size(asked.text), block.Address(), SMTO_ABORTIFHUNG, 5000,
+                      &ignored);
+  const auto got = std::make_unique<Asked>(block.Written<Asked>());
+  got->text[std::size(got->text) - 1] = L'\0';
+  std::wstring text;
+  for (const wchar_t* c = got->text; *c != L'\0'; ++c)
+    if (*c != L'\r') text += *c;
+  return Utf8(text);
+}
+
 }  // namespace
+
+// Each box's description, as a screen reader hears it and as its tooltip
+// shows it: the cycle box's from the start; after 计算, the reading of the
+// results in the result boxes, agreeing with the due date; unchanged by a
+// calculation that stops at a date.
+void CheckDescriptions(const Program& program, const fs::path& screenshot) {
+  const std::string cycle = DescriptionOf(Item(program, Control::Text4));
+  Check(cycle == kCycleDescription, "Text4 tells screen readers what a cycle is", cycle);
+
+  // The last period 150 days before today.
+  const CalendarDate today = Today();
+  const CalendarDate lastPeriod = *AddDays(today, -150);
+  Type(program, Control::Text1, std::to_string(lastPeriod.year));
+  Type(program, Control::Text2, std::to_string(lastPeriod.month));
+  Type(program, Control::Text3, std::to_string(lastPeriod.day));
+  const std::regex age("孕(\\d+)周\\+(\\d+)天");
+  std::vector<HWND> tips;
+  for (const auto& [cycleText, reading] : {std::pair{"28", "今天：孕21周+3天，孕中期\n"},
+                                           {"35", "今天：孕20周+3天，孕中期\n"}}) {
+    Type(program, Control::Text4, cycleText);
+    Press(program, Control::Command4);
+    const std::string weeks = DescriptionOf(Item(program, Control::Text5));
+    Check(weeks.rfind(reading, 0) == 0, std::string("cycle ") + cycleText + ": Text5 is described " + reading,
+          weeks);
+    std::smatch match;
+    Check(std::regex_search(weeks, match, age) &&
+              std::stoi(match[1]) * 7 + std::stoi(match[2]) == 280 - std::stoi(Box(program, Control::Text7)),
+          std::string("cycle ") + cycleText + ": the weeks described are 280 days less Text7's", weeks);
+
+    tips = TooltipsOf(program);
+    if (!Check(tips.size() == 1, "one tooltip control, owned by the window", std::to_string(tips.size())))
+      continue;
+    const LRESULT tools = SendMessageW(tips[0], TTM_GETTOOLCOUNT, 0, 0);
+    Check(tools == 8, "it serves the seven result boxes and Text4", std::to_string(tools));
+    for (const ResultField& field : kResultFields) {
+      HWND box = Item(program, field.box);
+      const std::string shown = TooltipText(program, tips[0], box);
+      Check(shown == DescriptionOf(box), ControlName(SpecOf(field.box)) + "'s tooltip shows its description",
+            shown);
+    }
+  }
+  DueDateInput input;
+  input.lastPeriodYear = std::to_string(lastPeriod.year);
+  input.lastPeriodMonth = std::to_string(lastPeriod.month);
+  input.lastPeriodDay = std::to_string(lastPeriod.day);
+  input.cycleLength = "35";
+  input.today = today;
+  const PregnancyReading reading = ReadPregnancy(*CalculateDueDate(input));
+  const std::string due = DescriptionOf(Item(program, Control::Text8));
+  const std::string named = "预产期：" + DateText(reading.due) + "，" + WeekdayText(reading.dueWeekday) + "\n";
+  Check(due.rfind(named, 0) == 0, "Text8 names the due date's weekday: " + named, due);
+
+  // The pointer resting on the weeks box shows its tooltip; photographed
+  // with the window for a person to look at.
+  if (tips.size() == 1) {
+    RECT box{};
+    GetWindowRect(Item(program, Control::Text5), &box);
+    SetForegroundWindow(program.form);
+    for (int step = 0; step < 3; ++step) {
+      INPUT move{};
+      move.type = INPUT_MOUSE;
+      move.mi.dx = MulDiv((box.left + box.right) / 2 + step, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+      move.mi.dy = MulDiv((box.top + box.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+      move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+      SendInput(1, &move, sizeof move);
+      Sleep(100);
+    }
+    if (WaitFor([&] { return IsWindowVisible(tips[0]) != FALSE; }, 5000)) {
+      Sleep(300);
+      RECT window{}, tip{}, both{};
+      GetWindowRect(program.form, &window);
+      GetWindowRect(tips[0], &tip);
+      UnionRect(&both, &window, &tip);
+      ScreenshotOf(both, screenshot);
+    } else {
+      std::printf("not checked: the tooltip did not show for the pointer moved here\n");
+    }
+  }
+
+  // A calculation that stops at a date changes no description.
+  std::string before;
+  for (const ResultField& field : kResultFields) before += DescriptionOf(Item(program, field.box)) + "|";
+  Type(program, Control::Text2, "13");
+  Press(program, Control::Command4);
+  if (HWND box = WaitForMessageBox(program, kMessageTitle)) Answer(box);
+  std::string after;
+  for (const ResultField& field : kResultFields) after += DescriptionOf(Item(program, field.box)) + "|";
+  Check(after == before, "a failed calculation leaves the descriptions", after);
+  if (tips.size() == 1) {
+    const std::string shown = TooltipText(program, tips[0], Item(program, Control::Text5));
+    Check(shown == DescriptionOf(Item(program, Control::Text5)), "… and the tooltips", shown);
+  }
+
+  for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4})
+    Type(program, box, SpecOf(box).caption);
+}
 
 // What a screen reader hears for each control that takes the focus, asked
 // through Active Accessibility from this process, as NVDA and Narrator ask.

@@ -31,7 +31,7 @@ case $mode in
     cp "$probe" "$folder/notepad.exe"
     "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
-    shots_made="window:yuchanqi-wine question:yuchanqi-wine-question" ;;
+    shots_made="window:yuchanqi-wine question:yuchanqi-wine-question tooltip:yuchanqi-wine-tooltip" ;;
   setup)
     "$wine_run" "$arch" "$probe" --setup "$(windows_path "$program")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" "$(windows_path "$work/setup.bmp")" || status=$?
