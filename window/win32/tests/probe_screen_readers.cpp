@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <iterator>
-#include <memory>
 #include <regex>
 #include <utility>
 #include <vector>
@@ -53,19 +52,10 @@ std::string DescriptionOf(HWND box) {
 
 // The program's tooltip controls: the windows of that class it owns.
 std::vector<HWND> TooltipsOf(const Program& program) {
-  struct Search {
-    HWND form;
-    std::vector<HWND> found;
-  } search{program.form, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (ClassOf(window) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == s->form)
-          s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+    if (GetWindow(tip, GW_OWNER) == program.form) found.push_back(tip);
+  return found;
 }
 
 // The text the tooltip control shows for `box`, its lines joined by "\n",
@@ -86,11 +76,10 @@ std::string TooltipText(const Program& program, HWND tip, HWND box) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(tip, TTM_GETTEXTW, std::size(asked.text), block.Address(), SMTO_ABORTIFHUNG, 5000,
                       &ignored);
-  const auto got = std::make_unique<Asked>(block.Written<Asked>());
-  got->text[std::size(got->text) - 1] = L'\0';
+  const Asked got = block.Written<Asked>();
   std::wstring text;
-  for (const wchar_t* c = got->text; *c != L'\0'; ++c)
-    if (*c != L'\r') text += *c;
+  for (std::size_t i = 0; i < std::size(got.text) && got.text[i] != L'\0'; ++i)
+    if (got.text[i] != L'\r') text += got.text[i];
   return Utf8(text);
 }
 
