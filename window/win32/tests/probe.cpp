@@ -54,8 +54,8 @@ int wmain(int argc, wchar_t** argv) {
       CheckLayout(program);
       CheckVisualStyle(program);
       CheckDpiChanges(program);
-      CheckCalculate(program);
       CheckDescriptions(program, work / "tooltip.bmp");
+      CheckCalculate(program);
       CheckScreenReaders(program);
       CheckProgramIdentity(program);
       CheckKeyboard(program);

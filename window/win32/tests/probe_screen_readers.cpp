@@ -83,6 +83,21 @@ std::string TooltipText(const Program& program, HWND tip, HWND box) {
   return Utf8(text);
 }
 
+// Moves the pointer, as a mouse does, to the middle of `box`.
+void PointAt(HWND box) {
+  RECT place{};
+  GetWindowRect(box, &place);
+  for (int step = 0; step < 3; ++step) {
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv((place.left + place.right) / 2 + step, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv((place.top + place.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof move);
+    Sleep(100);
+  }
+}
+
 }  // namespace
 
 // Each box's description, as a screen reader hears it and as its tooltip
@@ -92,6 +107,22 @@ std::string TooltipText(const Program& program, HWND tip, HWND box) {
 void CheckDescriptions(const Program& program, const fs::path& screenshot) {
   const std::string cycle = DescriptionOf(Item(program, Control::Text4));
   Check(cycle == kCycleDescription, "Text4 tells screen readers what a cycle is", cycle);
+  std::string described;
+  for (const ResultField& field : kResultFields) {
+    const std::string text = DescriptionOf(Item(program, field.box));
+    if (!text.empty() && text[0] != '<') described += ControlName(SpecOf(field.box)) + " ";
+  }
+  Check(described.empty(), "before 计算 no result box is described", described);
+  // The pointer over the window brings the tooltip control, with the cycle
+  // box's text, before any calculation.
+  SetForegroundWindow(program.form);
+  PointAt(Item(program, Control::Text4));
+  std::vector<HWND> tips;
+  if (Check(WaitFor([&] { return TooltipsOf(program).size() == 1; }, 5000),
+            "the pointer over the window makes the tooltip control")) {
+    const std::string shown = TooltipText(program, TooltipsOf(program)[0], Item(program, Control::Text4));
+    Check(shown == kCycleDescription, "Text4's tooltip says what a cycle is", shown);
+  }
 
   // The last period 150 days before today.
   const CalendarDate today = Today();
@@ -100,7 +131,6 @@ void CheckDescriptions(const Program& program, const fs::path& screenshot) {
   Type(program, Control::Text2, std::to_string(lastPeriod.month));
   Type(program, Control::Text3, std::to_string(lastPeriod.day));
   const std::regex age("孕(\\d+)周\\+(\\d+)天");
-  std::vector<HWND> tips;
   for (const auto& [cycleText, reading] : {std::pair{"28", "今天：孕21周+3天，孕中期\n"},
                                            {"35", "今天：孕20周+3天，孕中期\n"}}) {
     Type(program, Control::Text4, cycleText);
@@ -139,18 +169,8 @@ void CheckDescriptions(const Program& program, const fs::path& screenshot) {
   // The pointer resting on the weeks box shows its tooltip; photographed
   // with the window for a person to look at.
   if (tips.size() == 1) {
-    RECT box{};
-    GetWindowRect(Item(program, Control::Text5), &box);
     SetForegroundWindow(program.form);
-    for (int step = 0; step < 3; ++step) {
-      INPUT move{};
-      move.type = INPUT_MOUSE;
-      move.mi.dx = MulDiv((box.left + box.right) / 2 + step, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-      move.mi.dy = MulDiv((box.top + box.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-      move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-      SendInput(1, &move, sizeof move);
-      Sleep(100);
-    }
+    PointAt(Item(program, Control::Text5));
     if (WaitFor([&] { return IsWindowVisible(tips[0]) != FALSE; }, 5000)) {
       Sleep(300);
       RECT window{}, tip{}, both{};
