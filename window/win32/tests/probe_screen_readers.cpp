@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "calc/reading.h"
 #include "window/descriptions.h"
 #include "window/win32/accessible_name.h"
 
@@ -32,7 +31,7 @@ VARIANT Self() {
 }
 
 // A box's accessible description, asked from this process as a screen
-// reader asks.
+// reader asks; empty where it has none.
 std::string DescriptionOf(HWND box) {
   IAccessible* accessible = nullptr;
   if (FAILED(AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
@@ -43,8 +42,7 @@ std::string DescriptionOf(HWND box) {
   BSTR description = nullptr;
   const HRESULT hr = accessible->get_accDescription(Self(), &description);
   std::string got = hr == S_OK && description != nullptr
-                        ? Utf8(std::wstring(description, SysStringLen(description)))
-                        : "<none " + std::to_string(static_cast<unsigned long>(hr)) + ">";
+                        ? Utf8(std::wstring(description, SysStringLen(description))) : "";
   SysFreeString(description);
   accessible->Release();
   return got;
@@ -83,6 +81,18 @@ std::string TooltipText(const Program& program, HWND tip, HWND box) {
   return Utf8(text);
 }
 
+// The result boxes' descriptions, each followed by "|", and marked where the
+// tooltip control `tip` (if any) shows another text.
+std::string ResultDescriptions(const Program& program, HWND tip) {
+  std::string all;
+  for (const ResultField& field : kResultFields) {
+    HWND box = Item(program, field.box);
+    const std::string text = DescriptionOf(box);
+    all += text + (tip != nullptr && TooltipText(program, tip, box) != text ? "<tooltip differs>|" : "|");
+  }
+  return all;
+}
+
 // Moves the pointer, as a mouse does, to the middle of `box`.
 void PointAt(HWND box) {
   RECT place{};
@@ -101,102 +111,70 @@ void PointAt(HWND box) {
 }  // namespace
 
 // Each box's description, as a screen reader hears it and as its tooltip
-// shows it: the cycle box's from the start; after 计算, the reading of the
-// results in the result boxes, agreeing with the due date; unchanged by a
-// calculation that stops at a date.
+// shows it: the cycle box's from the start, the result boxes' none before
+// 计算; after it, the reading of the results, agreeing with the due date;
+// unchanged by a calculation that stops at a date.
 void CheckDescriptions(const Program& program, const fs::path& screenshot) {
-  const std::string cycle = DescriptionOf(Item(program, Control::Text4));
-  Check(cycle == kCycleDescription, "Text4 tells screen readers what a cycle is", cycle);
-  std::string described;
-  for (const ResultField& field : kResultFields) {
-    const std::string text = DescriptionOf(Item(program, field.box));
-    if (!text.empty() && text[0] != '<') described += ControlName(SpecOf(field.box)) + " ";
-  }
-  Check(described.empty(), "before 计算 no result box is described", described);
-  // The pointer over the window brings the tooltip control, with the cycle
-  // box's text, before any calculation.
+  Check(DescriptionOf(Item(program, Control::Text4)) == kCycleDescription, "Text4 tells screen readers what a cycle is");
+  Check(ResultDescriptions(program, nullptr) == "|||||||", "before 计算 no result box is described",
+        ResultDescriptions(program, nullptr));
+  // The pointer over the window brings the one tooltip control.
   SetForegroundWindow(program.form);
   PointAt(Item(program, Control::Text4));
-  std::vector<HWND> tips;
-  if (Check(WaitFor([&] { return TooltipsOf(program).size() == 1; }, 5000),
-            "the pointer over the window makes the tooltip control")) {
-    const std::string shown = TooltipText(program, TooltipsOf(program)[0], Item(program, Control::Text4));
+  HWND tip = nullptr;
+  if (Check(WaitFor([&] { return TooltipsOf(program).size() == 1; }, 5000), "the pointer makes the tooltip control")) {
+    tip = TooltipsOf(program)[0];
+    const std::string shown = TooltipText(program, tip, Item(program, Control::Text4));
     Check(shown == kCycleDescription, "Text4's tooltip says what a cycle is", shown);
   }
 
   // The last period 150 days before today.
-  const CalendarDate today = Today();
-  const CalendarDate lastPeriod = *AddDays(today, -150);
+  const CalendarDate lastPeriod = *AddDays(Today(), -150);
   Type(program, Control::Text1, std::to_string(lastPeriod.year));
   Type(program, Control::Text2, std::to_string(lastPeriod.month));
   Type(program, Control::Text3, std::to_string(lastPeriod.day));
   const std::regex age("孕(\\d+)周\\+(\\d+)天");
-  for (const auto& [cycleText, reading] : {std::pair{"28", "今天：孕21周+3天，孕中期\n"},
-                                           {"35", "今天：孕20周+3天，孕中期\n"}}) {
-    Type(program, Control::Text4, cycleText);
+  const std::regex weekday("^预产期：\\d{4}年\\d+月\\d+日，星期(一|二|三|四|五|六|日)\n");
+  for (const auto& [cycle, reading] : {std::pair{"28", "今天：孕21周+3天，孕中期\n"},
+                                       {"35", "今天：孕20周+3天，孕中期\n"}}) {
+    Type(program, Control::Text4, cycle);
     Press(program, Control::Command4);
+    const std::string what = std::string("cycle ") + cycle + ": ";
     const std::string weeks = DescriptionOf(Item(program, Control::Text5));
-    Check(weeks.rfind(reading, 0) == 0, std::string("cycle ") + cycleText + ": Text5 is described " + reading,
-          weeks);
+    Check(weeks.rfind(reading, 0) == 0, what + "Text5 is described " + reading, weeks);
     std::smatch match;
     Check(std::regex_search(weeks, match, age) &&
               std::stoi(match[1]) * 7 + std::stoi(match[2]) == 280 - std::stoi(Box(program, Control::Text7)),
-          std::string("cycle ") + cycleText + ": the weeks described are 280 days less Text7's", weeks);
-
-    tips = TooltipsOf(program);
-    if (!Check(tips.size() == 1, "one tooltip control, owned by the window", std::to_string(tips.size())))
-      continue;
-    const LRESULT tools = SendMessageW(tips[0], TTM_GETTOOLCOUNT, 0, 0);
-    Check(tools == 8, "it serves the seven result boxes and Text4", std::to_string(tools));
-    for (const ResultField& field : kResultFields) {
-      HWND box = Item(program, field.box);
-      const std::string shown = TooltipText(program, tips[0], box);
-      Check(shown == DescriptionOf(box), ControlName(SpecOf(field.box)) + "'s tooltip shows its description",
-            shown);
-    }
+          what + "the weeks described are 280 days less Text7's", weeks);
+    const std::string due = DescriptionOf(Item(program, Control::Text8));
+    Check(std::regex_search(due, weekday), what + "Text8 names the due date's weekday", due);
+    const std::string all = ResultDescriptions(program, tip);
+    Check(all.find("<tooltip differs>") == std::string::npos, what + "each box's tooltip shows its description", all);
   }
-  DueDateInput input;
-  input.lastPeriodYear = std::to_string(lastPeriod.year);
-  input.lastPeriodMonth = std::to_string(lastPeriod.month);
-  input.lastPeriodDay = std::to_string(lastPeriod.day);
-  input.cycleLength = "35";
-  input.today = today;
-  const PregnancyReading reading = ReadPregnancy(*CalculateDueDate(input));
-  const std::string due = DescriptionOf(Item(program, Control::Text8));
-  const std::string named = "预产期：" + DateText(reading.due) + "，" + WeekdayText(reading.dueWeekday) + "\n";
-  Check(due.rfind(named, 0) == 0, "Text8 names the due date's weekday: " + named, due);
+  Check(TooltipsOf(program).size() == 1 && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 8,
+        "one tooltip control serves the seven result boxes and Text4");
 
   // The pointer resting on the weeks box shows its tooltip; photographed
   // with the window for a person to look at.
-  if (tips.size() == 1) {
-    SetForegroundWindow(program.form);
-    PointAt(Item(program, Control::Text5));
-    if (WaitFor([&] { return IsWindowVisible(tips[0]) != FALSE; }, 5000)) {
-      Sleep(300);
-      RECT window{}, tip{}, both{};
-      GetWindowRect(program.form, &window);
-      GetWindowRect(tips[0], &tip);
-      UnionRect(&both, &window, &tip);
-      ScreenshotOf(both, screenshot);
-    } else {
-      std::printf("not checked: the tooltip did not show for the pointer moved here\n");
-    }
+  SetForegroundWindow(program.form);
+  PointAt(Item(program, Control::Text5));
+  if (tip != nullptr && WaitFor([&] { return IsWindowVisible(tip) != FALSE; }, 5000)) {
+    Sleep(300);
+    RECT window{}, shown{}, both{};
+    GetWindowRect(program.form, &window);
+    GetWindowRect(tip, &shown);
+    UnionRect(&both, &window, &shown);
+    ScreenshotOf(both, screenshot);
+  } else {
+    std::printf("not checked: the tooltip did not show for the pointer moved here\n");
   }
 
   // A calculation that stops at a date changes no description.
-  std::string before;
-  for (const ResultField& field : kResultFields) before += DescriptionOf(Item(program, field.box)) + "|";
+  const std::string before = ResultDescriptions(program, tip);
   Type(program, Control::Text2, "13");
   Press(program, Control::Command4);
   if (HWND box = WaitForMessageBox(program, kMessageTitle)) Answer(box);
-  std::string after;
-  for (const ResultField& field : kResultFields) after += DescriptionOf(Item(program, field.box)) + "|";
-  Check(after == before, "a failed calculation leaves the descriptions", after);
-  if (tips.size() == 1) {
-    const std::string shown = TooltipText(program, tips[0], Item(program, Control::Text5));
-    Check(shown == DescriptionOf(Item(program, Control::Text5)), "… and the tooltips", shown);
-  }
-
+  Check(ResultDescriptions(program, tip) == before, "a failed calculation leaves the descriptions and tooltips");
   for (Control box : {Control::Text1, Control::Text2, Control::Text3, Control::Text4})
     Type(program, box, SpecOf(box).caption);
 }
