@@ -1,6 +1,6 @@
 // CalculateDueDate on any field texts and any date for today: it fails
 // cleanly on the selected method's date, or gives figures that agree with
-// the date arithmetic.
+// the date arithmetic, and a reading of them that agrees with the due date.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "calc/due_date.h"
+#include "calc/reading.h"
 
 namespace {
 
@@ -66,5 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Require(span == 280, "the due date is 280 days after the effective last period");
   }
+  // The reading agrees with the due date, and within the pregnancy it has
+  // a stage and its days over are fewer than a week.
+  const PregnancyReading reading = ReadPregnancy(r);
+  Require(reading.gestationDays == 280 - r.daysRemaining, "the reading is 280 days less the days left");
+  Require((reading.stage != Stage::None) == (reading.within == Within::Within), "a stage only within");
+  Require(reading.age.days >= 0 && reading.age.days < 7, "the days over are fewer than a week");
   return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks, with one command: start-up time (process start to window mapped
-# on Xvfb) and peak resident memory of the Linux program against a minimal Qt
+# on Xvfb) and peak resident memory of the Linux program against the same
+# window in the plainest Qt code, in Chinese too, and against a one-label Qt
 # program, and of the Windows program under Wine against the same window in
 # the plainest code with the same manifest and against a one-label Win32
 # program; then the core's Google Benchmark. Prints Markdown. Each round
@@ -21,7 +22,7 @@ wine_run=$root/tools/wine-run.sh
 windows=win32
 "$wine_run" win32 --why-not >/dev/null || windows=win64
 {
-  cmake --preset linux && cmake --build --preset linux --target yuchanqi minimal_qt mapwatch core_benchmark
+  cmake --preset linux && cmake --build --preset linux --target yuchanqi same_window_qt minimal_qt mapwatch core_benchmark
   cmake --preset $windows &&
     cmake --build --preset $windows --target yuchanqi same_window_win32 minimal_win32
 } >/dev/null
@@ -65,8 +66,10 @@ echo
 echo '| program | ours | floor | ratio | ours | floor | ratio |'
 echo '| --- | --- | --- | --- | --- | --- | --- |'
 "$root/build/linux/window/qt/yuchanqi" >/dev/null 2>&1 & sleep 2; kill $! 2>/dev/null || true  # warm caches
-measure "$caption|$root/build/linux/window/qt/yuchanqi" "minimal|$root/build/linux/bench/minimal_qt"
-row "Linux, Qt 6, against one label" "$work/samples.1" "$work/samples.2"
+measure "$caption|$root/build/linux/window/qt/yuchanqi" "$caption|$root/build/linux/bench/same_window_qt" \
+  "minimal|$root/build/linux/bench/minimal_qt"
+row "Linux, Qt 6, against the same window" "$work/samples.1" "$work/samples.2"
+row "Linux, Qt 6, against one label" "$work/samples.1" "$work/samples.3"
 
 export WINEPREFIX=$root/build/wineprefix-$windows
 "$wine_run" $windows wineboot.exe >/dev/null 2>&1 || true

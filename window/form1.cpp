@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "entries/file_system.h"
+#include "window/descriptions.h"
 
 namespace duedate {
 
@@ -49,7 +50,7 @@ std::string ProblemText(const std::error_code& error, const std::string& system,
     case FileProblem::QuotaExceeded: reason = "超出了您在这个磁盘上的空间配额"; break;
     case FileProblem::NoFolder: reason = "文件夹不存在"; break;
     case FileProblem::IsFolder: reason = "已有一个同名的文件夹"; break;
-    case FileProblem::NotAFile: reason = "这个名字下不是普通文件"; break;
+    case FileProblem::NotAFile: reason = "同名的不是普通文件"; break;
     case FileProblem::InputOutput: reason = "读写磁盘或网络时出错"; break;
     case FileProblem::NameTooLong: reason = "文件的路径太长"; break;
     case FileProblem::TooManyOpen: reason = "系统或程序打开的文件太多"; break;
@@ -111,6 +112,7 @@ Result<SavedEntries, EntriesFailure> LoadElsewhere(const EntriesElsewhere& elsew
 }  // namespace
 
 void Form1::Load() {
+  view_.SetDescription(Control::Text4, kCycleDescription);
   auto loaded = LoadEntries(settings_.entriesFile);
   if (settings_.protectedFolder) {
     const std::error_code met =
@@ -174,6 +176,7 @@ void Form1::Calculate() {
     return;
   }
   for (const ResultField& field : kResultFields) view_.SetText(field.box, NumberText((*result).*field.figure));
+  for (const BoxDescription& d : ResultDescriptions(input, *result)) view_.SetDescription(d.box, d.text);
 }
 
 void Form1::Exit() {

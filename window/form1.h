@@ -30,6 +30,9 @@ class FormView {
   virtual ~FormView() = default;
   virtual std::string Text(Control control) const = 0;
   virtual void SetText(Control control, const std::string& text) = 0;
+  // What a box says when the pointer rests on it, and what a screen reader
+  // reads as its description; several lines joined by "\n".
+  virtual void SetDescription(Control control, const std::string& text) = 0;
   virtual bool IsSelected(Control option) const = 0;
   // Selects Option1 or Option2, clearing the other.
   virtual void Select(Control option) = 0;
@@ -130,10 +133,11 @@ class Form1 {
  public:
   Form1(FormView& view, FormSettings settings);
 
-  // Before the window is first shown: the saved entries, if any, replace
-  // the initial ones. Nothing is said when there are none or they cannot
-  // be read. Where the working folder is protected, the entries are kept
-  // elsewhere from then on, without a word: nothing failed for the user.
+  // Before the window is first shown: Text4 is described, and the saved
+  // entries, if any, replace the initial ones. Nothing is said when there
+  // are none or they cannot be read. Where the working folder is protected,
+  // the entries are kept elsewhere from then on, without a word: nothing
+  // failed for the user.
   void Load();
   // Routes a press of Command1 to Command4 to its action; after 退出 has
   // ended the program, nothing. An error an action meets is shown, not

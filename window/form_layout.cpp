@@ -40,15 +40,15 @@ constexpr std::array<ControlSpec, 38> kControls{{
   {C::Label1,    9, K::Label,         5160, 1680,  255, 375, 33, "日", nullptr},
   // Row 5: months, weeks and days elapsed, three separate totals.
   {C::Label6,   -1, K::Label,          120, 2160, 2055, 375, 23, "您现在正处于孕期的第", nullptr},
-  {C::Text11,   -1, K::TextBox,       2160, 2040,  735, 375, 12, "", "孕期已过 月"},
+  {C::Text11,   -1, K::TextBox,       2160, 2040,  735, 375, 12, "", "已怀孕 月数"},
   {C::Label1,   10, K::Label,         3000, 2160,  255, 375, 34, "月", nullptr},
-  {C::Text5,    -1, K::TextBox,       3240, 2040,  735, 375, 13, "", "孕期已过 周"},
+  {C::Text5,    -1, K::TextBox,       3240, 2040,  735, 375, 13, "", "已怀孕 周数"},
   {C::Label1,   11, K::Label,         4080, 2160,  255, 375, 35, "周", nullptr},
-  {C::Text6,    -1, K::TextBox,       4320, 2040,  735, 375, 14, "", "孕期已过 天"},
+  {C::Text6,    -1, K::TextBox,       4320, 2040,  735, 375, 14, "", "已怀孕 天数"},
   {C::Label1,   12, K::Label,         5160, 2160,  255, 375, 36, "天", nullptr},
   // Row 6: the days remaining.
   {C::Label3,   -1, K::Label,          120, 2640, 2055, 255, 24, "您的宝宝距出生还有：", nullptr},
-  {C::Text7,    -1, K::TextBox,       2160, 2520,  735, 375, 15, "", "距出生还有 天"},
+  {C::Text7,    -1, K::TextBox,       2160, 2520,  735, 375, 15, "", "距预产期 天数"},
   {C::Label1,   13, K::Label,         3000, 2640,  255, 375, 37, "天", nullptr},
   // Row 7: the buttons.
   {C::Command2, -1, K::CommandButton,  120, 3000, 1215, 495, 16, "关于", nullptr},

@@ -2,8 +2,10 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "calc/due_date.h"
+#include "calc/reading.h"
 
 namespace duedate {
 namespace {
@@ -131,6 +133,87 @@ TEST(EffectiveLastPeriodRule, IsTheEnteredDateOrFourteenDaysBeforeConception) {
             (CalendarDate{2011, 5, 1}));
   EXPECT_EQ(EffectiveLastPeriod(CalcMethod::FromConception, {1, 1, 10}).error(),
             DateFault::OutOfRange);
+}
+
+// A last period `days` days before 2011-10-01.
+DueDateInput DaysAgo(int days, std::string cycle = "28") {
+  const CalendarDate lmp = *AddDays(kOct1, -days);
+  return LastPeriod(std::to_string(lmp.year), std::to_string(lmp.month), std::to_string(lmp.day),
+                    std::move(cycle), kOct1);
+}
+
+struct ReadingCase {
+  const char* what;
+  DueDateInput input;
+  WeeksAndDays age;  // {0, 0} outside the pregnancy
+  Stage stage;
+  Term term = Term::NotYet;
+};
+void PrintTo(const ReadingCase& c, std::ostream* out) { *out << c.what; }
+
+class ReadPregnancyTest : public testing::TestWithParam<ReadingCase> {};
+
+TEST_P(ReadPregnancyTest, ReadsTheAgeAndStageSoThatTheyAgreeWithTheDueDate) {
+  const ReadingCase& c = GetParam();
+  const auto result = CalculateDueDate(c.input);
+  ASSERT_TRUE(result.ok());
+  const PregnancyReading r = ReadPregnancy(*result);
+  EXPECT_EQ(r.age, c.age);
+  EXPECT_EQ(r.stage, c.stage);
+  EXPECT_EQ(r.term, c.term);
+  EXPECT_EQ(r.gestationDays, 280 - result->daysRemaining);
+  EXPECT_EQ(r.within == Within::Within, c.stage != Stage::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, ReadPregnancyTest,
+    testing::Values(
+        ReadingCase{"the first day", DaysAgo(0), {0, 0}, Stage::Early},
+        ReadingCase{"the day before", DaysAgo(-1), {}, Stage::None},
+        ReadingCase{"13+6", DaysAgo(97), {13, 6}, Stage::Early},
+        ReadingCase{"14+0", DaysAgo(98), {14, 0}, Stage::Middle},
+        ReadingCase{"27+6", DaysAgo(195), {27, 6}, Stage::Middle},
+        ReadingCase{"28+0", DaysAgo(196), {28, 0}, Stage::Late},
+        ReadingCase{"36+6", DaysAgo(258), {36, 6}, Stage::Late},
+        ReadingCase{"37+0", DaysAgo(259), {37, 0}, Stage::Late, Term::Term},
+        ReadingCase{"41+6", DaysAgo(293), {41, 6}, Stage::Late, Term::Term},
+        ReadingCase{"42+0", DaysAgo(294), {42, 0}, Stage::Late, Term::PostTerm},
+        ReadingCase{"44+0", DaysAgo(308), {44, 0}, Stage::Late, Term::PostTerm},
+        ReadingCase{"44+1", DaysAgo(309), {}, Stage::None},
+        ReadingCase{"far past", DaysAgo(5000), {}, Stage::None},
+        ReadingCase{"cycle 21: a week later", DaysAgo(150, "21"), {22, 3}, Stage::Middle},
+        ReadingCase{"cycle 35: a week earlier", DaysAgo(150, "35"), {20, 3}, Stage::Middle},
+        ReadingCase{"cycle 35, 14+6 shown", DaysAgo(104, "35"), {13, 6}, Stage::Early},
+        ReadingCase{"cycle 21, 36+0 shown", DaysAgo(252, "21"), {37, 0}, Stage::Late, Term::Term},
+        ReadingCase{"cycle 35, before its first day", DaysAgo(6, "35"), {}, Stage::None},
+        ReadingCase{"cycle 28.5 rounds as the due date", DaysAgo(150, "28.5"), {21, 3}, Stage::Middle},
+        ReadingCase{"cycle 29.5 rounds as the due date", DaysAgo(150, "29.5"), {21, 1}, Stage::Middle},
+        ReadingCase{"conception", Conception("2011", "05", "15", kOct1), {21, 6}, Stage::Middle}));
+
+TEST(ReadPregnancyDates, TheWeekdayTheTimeLeftAndTheCheckupsCountFromTheSameDay) {
+  auto r = ReadPregnancy(*CalculateDueDate(LastPeriod("2011", "04", "27", "28", kOct1)));
+  EXPECT_EQ(r.dueWeekday, Weekday::Wednesday);  // 2012-02-01
+  EXPECT_EQ(r.remaining, (WeeksAndDays{17, 4}));
+  ASSERT_EQ(r.checkups.size(), CheckupBands().size());
+  EXPECT_EQ(r.checkups[0].first, (CalendarDate{2011, 6, 8}));      // 6+0
+  EXPECT_EQ(r.checkups[1].first, (CalendarDate{2011, 7, 13}));     // NT from 11+0
+  EXPECT_EQ(r.checkups.back().last, (CalendarDate{2012, 2, 14}));  // 41+6
+  for (std::size_t i = 2; i < r.checkups.size(); ++i)  // from 14+0 on the visits meet
+    EXPECT_EQ(r.checkups[i].first, *AddDays(r.checkups[i - 1].last, 1)) << i;
+  // A 35-day cycle moves every checkup a week later, as the due date.
+  r = ReadPregnancy(*CalculateDueDate(LastPeriod("2011", "04", "27", "35", kOct1)));
+  EXPECT_EQ(r.checkups[0].first, (CalendarDate{2011, 6, 15}));
+  r = ReadPregnancy(*CalculateDueDate(LastPeriod("2011", "4", "27", "28", {2012, 2, 11})));
+  EXPECT_FALSE(r.remaining.has_value());
+  EXPECT_EQ(r.daysOverdue, 10);
+  // Due in the year 1: the checkups before it fall outside the calendar.
+  r = ReadPregnancy(*CalculateDueDate(LastPeriod("1000", "1", "1", "-365070", kOct1)));
+  EXPECT_TRUE(r.checkups.empty());
+
+  const std::pair<CalendarDate, Weekday> weekdays[] = {
+      {{2000, 1, 1}, Weekday::Saturday}, {{1969, 12, 31}, Weekday::Wednesday},
+      {{2024, 2, 29}, Weekday::Thursday}, {{9999, 12, 31}, Weekday::Friday}, {{1, 1, 1}, Weekday::Monday}};
+  for (const auto& [date, weekday] : weekdays) EXPECT_EQ(WeekdayOf(date), weekday) << date.year;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ QString Usage(const QCommandLineParser& parser) {
   return QStringLiteral(
              "用法：yuchanqi [选项]\n"
              "%1 %2：根据末次月经第一天日期和月经周期，或者根据排卵受精日期，估算预产期，\n"
-             "并显示孕期已经过去了多久、距离宝宝出生还有多少天。\n"
+             "并显示孕期已经过去了多久、距离预产期还有多少天。\n"
              "\n"
              "选项：\n"
              "%3"
@@ -71,10 +71,10 @@ QString MisusedValue(const QStringList& arguments, const QStringList& flags) {
     const QString typed = argument.section(QLatin1Char('='), 0, 0);
     if (TakesValue(name)) {
       if (valueGiven) continue;
-      if (i + 1 == arguments.size()) return QStringLiteral("选项 “%1” 后面少了它的值。").arg(typed);
+      if (i + 1 == arguments.size()) return QStringLiteral("选项 “%1” 缺少值。").arg(typed);
       ++i;  // its value, whatever it looks like
     } else if (valueGiven && flags.contains(name)) {
-      return QStringLiteral("选项 “%1” 不带值。").arg(typed);
+      return QStringLiteral("选项 “%1” 不接受值。").arg(typed);
     }
   }
   return {};
@@ -124,7 +124,7 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
   if (!parser.parse(arguments)) {
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty())
-      return refuse(QStringLiteral("不认识的选项 “%1”。").arg(AsTyped(arguments, unknown.first())));
+      return refuse(QStringLiteral("无法识别的选项 “%1”。").arg(AsTyped(arguments, unknown.first())));
     return refuse(QStringLiteral("命令行有误。"));
   }
   if (parser.isSet(help)) {

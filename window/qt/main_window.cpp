@@ -174,6 +174,13 @@ void MainWindow::SetText(Control control, const std::string& text) {
   Box(control)->setCursorPosition(0);
 }
 
+void MainWindow::SetDescription(Control control, const std::string& text) {
+  // The texts hold no markup, so the tooltip is plain text, line by line.
+  const QString shown = FromUtf8(text);
+  Box(control)->setToolTip(shown);
+  Box(control)->setAccessibleDescription(shown);
+}
+
 bool MainWindow::IsSelected(Control option) const { return Button(option)->isChecked(); }
 
 void MainWindow::Select(Control option) { Button(option)->setChecked(true); }

@@ -30,6 +30,8 @@ class MainWindow : public QWidget, public FormView {
   // FormView
   std::string Text(Control control) const override;
   void SetText(Control control, const std::string& text) override;
+  // The box's tooltip and its accessible description, which AT-SPI carries.
+  void SetDescription(Control control, const std::string& text) override;
   bool IsSelected(Control option) const override;
   void Select(Control option) override;
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;

@@ -25,6 +25,7 @@ class FakeView : public FormView {
 
   std::string Text(Control c) const override { return texts.at(c); }
   void SetText(Control c, const std::string& text) override { texts.at(c) = text; }
+  void SetDescription(Control c, const std::string& text) override { descriptions[c] = text; }
   bool IsSelected(Control option) const override { return option == selected; }
   void Select(Control option) override { selected = option; }
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override {
@@ -41,6 +42,7 @@ class FakeView : public FormView {
   void EndProgram() override { ++ended; }
 
   std::map<Control, std::string> texts;
+  std::map<Control, std::string> descriptions;  // none until one is set
   Control selected = Control::Option1;
   std::vector<Message> messages;
   std::vector<Message> questions;

@@ -10,6 +10,7 @@
 #include "entries/file_system.h"
 #include "tests/support/folder_test.h"
 #include "tests/support/table_row.h"
+#include "window/descriptions.h"
 #include "window/form1.h"
 #include "window/tests/fake_view.h"
 
@@ -62,6 +63,8 @@ TEST_F(Form1Test, FirstStartKeepsTheInitialEntriesAndLeavesAnEmptyFile) {
   EXPECT_EQ(view_.Text(Control::Text13), "05");
   EXPECT_EQ(view_.selected, Control::Option1);
   EXPECT_EQ(Results(), "       ");
+  // Only the cycle box is described before the first calculation.
+  EXPECT_EQ(view_.descriptions, (std::map<Control, std::string>{{Control::Text4, kCycleDescription}}));
   EXPECT_TRUE(fs::exists(dir_ / kEntriesFileName));
   EXPECT_TRUE(view_.messages.empty());
 }
@@ -69,6 +72,8 @@ TEST_F(Form1Test, FirstStartKeepsTheInitialEntriesAndLeavesAnEmptyFile) {
 struct CalcCase : Row {
   Control option;
   std::string results;
+  std::string today, due;  // the first lines of the elapsed and the due-date boxes' descriptions
+  std::string remaining;   // Text7's
 };
 
 class Form1Calculate : public Form1Test, public testing::WithParamInterface<CalcCase> {};
@@ -80,15 +85,66 @@ TEST_P(Form1Calculate, WritesTheSevenFiguresAndKeepsTheEntries) {
   form.Press(Control::Command4);
   EXPECT_EQ(Results(), GetParam().results);
   EXPECT_EQ(view_.Text(Control::Text2), "04");  // not rewritten
+  auto& d = view_.descriptions;
+  const auto firstLine = [&d](Control box) { return d[box].substr(0, d[box].find('\n')); };
+  for (Control box : {Control::Text8, Control::Text9, Control::Text10}) EXPECT_EQ(firstLine(box), GetParam().due);
+  for (Control box : {Control::Text11, Control::Text5, Control::Text6}) EXPECT_EQ(firstLine(box), GetParam().today);
+  // Each elapsed box says what its own total counts.
+  EXPECT_NE(d[Control::Text11].find("跨过的月份数"), std::string::npos);
+  EXPECT_NE(d[Control::Text5].find("满7天的整周数"), std::string::npos);
+  EXPECT_EQ(d[Control::Text7], GetParam().remaining);
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(Read(), "");  // nothing saved
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Form1Calculate,
                          testing::Values(CalcCase{"last period", Control::Option1,
-                                                  "2012 2 1 6 22 157 123 "},
+                                                  "2012 2 1 6 22 157 123 ", "今天：孕22周+3天，孕中期",
+                                                  "预产期：2012年2月1日，星期三",
+                                                  "距预产期还有17周4天，共123天（预产期2012年2月1日，星期三）。"},
                                          CalcCase{"conception", Control::Option2,
-                                                  "2012 2 5 5 21 153 127 "}));
+                                                  "2012 2 5 5 21 153 127 ", "今天：孕21周+6天，孕中期",
+                                                  "预产期：2012年2月5日，星期日",
+                                                  "距预产期还有18周1天，共127天（预产期2012年2月5日，星期日）。"}));
+
+// What the boxes say, by the cycle and the day of the calculation.
+TEST_F(Form1Test, DescriptionsReadTheResultAsAClinicDoes) {
+  const struct {
+    const char* cycle;
+    CalendarDate today;
+    Control box;
+    std::vector<std::string> says;
+    const char* saysNot;
+  } cases[] = {
+      {"35", {2011, 9, 24}, Control::Text5,
+       {"今天：孕20周+3天，孕中期\n您的月经周期是35天，不是28天。", "减去7天，与预产期一致"}, "孕21周"},
+      {"28.5", {2011, 9, 24}, Control::Text5, {"今天：孕21周+3天，孕中期\n"}, "不是28天"},
+      {"21", {2012, 2, 8}, Control::Text6, {"今天：孕42周+0天，孕晚期，过期妊娠\n", "加上7天"}, "不在"},
+      {"28", {2011, 4, 26}, Control::Text11, {"今天不在孕期之内：今天早于孕期的第一天"}, "孕早期"},
+      {"28", {2012, 3, 1}, Control::Text5, {"今天不在孕期之内：今天已超过孕44周+0天"}, "孕晚期"},
+      {"28", {2012, 2, 1}, Control::Text7, {"今天就是预产期（预产期2012年2月1日，星期三）。"}, "还有"},
+      {"28", {2012, 2, 11}, Control::Text7, {"已超过预产期10天（"}, "还有"},
+      {"28", {2011, 10, 1}, Control::Text10,
+       {"\n第1次产检  孕6周+0天～孕13周+6天：2011年6月8日～2011年8月2日\n",
+        "\nNT检查  孕11周+0天～孕13周+6天：2011年7月13日～2011年8月2日\n",
+        "\n第3次产检  孕20周+0天～孕24周+6天：2011年9月14日～2011年10月18日\n",
+        "\n第7～11次产检（每周1次）  孕37周+0天～孕41周+6天：2012年1月11日～2012年2月14日"},
+       "今天"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("cycle ") + c.cycle + " on " + std::to_string(c.today.month) + "/" +
+                 std::to_string(c.today.day));
+    FakeView view;
+    Form1 form(view, Settings());
+    today_ = c.today;
+    view.SetText(Control::Text4, c.cycle);
+    form.Calculate();
+    ASSERT_TRUE(view.messages.empty());
+    const std::string& text = view.descriptions[c.box];
+    for (const std::string& part : c.says) EXPECT_NE(text.find(part), std::string::npos) << text;
+    EXPECT_EQ(text.find(c.saysNot), std::string::npos) << text;
+  }
+}
 
 TEST_F(Form1Test, CalculateReadsOnlyTheSelectedMethodsFieldsAndTodayAtThePress) {
   Form1 form(view_, Settings());
@@ -115,11 +171,15 @@ class Form1BadDate : public Form1Test, public testing::WithParamInterface<BadDat
 
 TEST_P(Form1BadDate, WarnsWhichDateAndChangesNoResult) {
   Form1 form(view_, Settings());
+  form.Calculate();
+  const auto described = view_.descriptions;
   for (const ResultField& field : kResultFields) view_.SetText(field.box, "old");
   view_.Select(GetParam().option);
   view_.SetText(GetParam().field, GetParam().text);
+  view_.messages.clear();
   form.Calculate();
   EXPECT_EQ(Results(), "old old old old old old old ");
+  EXPECT_EQ(view_.descriptions, described);
   ASSERT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(view_.messages[0].icon, MessageIcon::Warning);
   EXPECT_NE(view_.messages[0].text.find(GetParam().mentions), std::string::npos)

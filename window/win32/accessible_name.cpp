@@ -63,8 +63,23 @@ bool IsSelfArgument(const VARIANT& child) {
          (child.vt == VT_I2 && child.iVal == CHILDID_SELF);
 }
 
-// The standard accessible object of a control, answering for its name itself
-// and passing every other question on. It is one COM object: whichever of
+// What a named box keeps: its own window procedure, its name, and its
+// description, which may change while a screen reader holds its object.
+struct NamedBox {
+  WNDPROC original;
+  std::wstring name;
+  std::wstring description;
+};
+
+// The description of a named box as it stands now; empty where there is none
+// or the box is gone.
+const std::wstring* DescriptionOf(HWND box) {
+  const auto* named = static_cast<const NamedBox*>(GetPropW(box, kProperty));
+  return named != nullptr && !named->description.empty() ? &named->description : nullptr;
+}
+
+// The standard accessible object of a control, answering for its name and
+// description itself and passing every other question on. It is one COM object: whichever of
 // its interfaces is asked for IUnknown answers with the same pointer, and
 // the standard object's own interfaces are never handed out. Of those, what
 // screen readers use of an edit control is passed on through interfaces of
@@ -72,8 +87,8 @@ bool IsSelfArgument(const VARIANT& child) {
 // IServiceProvider, are not offered.
 class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
  public:
-  NamedAccessible(IAccessible* standard, const std::wstring& name)
-      : standard_(standard), name_(name) {}
+  NamedAccessible(IAccessible* standard, HWND box, const std::wstring& name)
+      : standard_(standard), box_(box), name_(name) {}
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
@@ -114,6 +129,14 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
     *name = ole.allocString(name_.data(), static_cast<UINT>(name_.size()));
     return *name != nullptr ? S_OK : E_OUTOFMEMORY;
   }
+  // … and the description, the box's as it stands when asked.
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    const std::wstring* ours = IsSelf(child) ? DescriptionOf(box_) : nullptr;
+    if (ours == nullptr) return standard_->get_accDescription(child, description);
+    if (description == nullptr) return E_POINTER;
+    *description = ole.allocString(ours->data(), static_cast<UINT>(ours->size()));
+    return *description != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
 
   // IDispatch and the rest of IAccessible: the standard object's.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -129,15 +152,17 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argument) override {
-    // The name asked for late-bound, of the box itself, is ours too.
-    if (id == DISPID_ACC_NAME && (flags & DISPATCH_PROPERTYGET) != 0 && result != nullptr &&
+    // The name and description asked for late-bound, of the box itself,
+    // are ours too.
+    if ((id == DISPID_ACC_NAME || (id == DISPID_ACC_DESCRIPTION && DescriptionOf(box_) != nullptr)) &&
+        (flags & DISPATCH_PROPERTYGET) != 0 && result != nullptr &&
         params != nullptr && params->cNamedArgs == 0 &&
         (params->cArgs == 0 || (params->cArgs == 1 && IsSelfArgument(params->rgvarg[0])))) {
       VARIANT self{};
       self.vt = VT_I4;
       self.lVal = CHILDID_SELF;
       BSTR name = nullptr;
-      const HRESULT got = get_accName(self, &name);
+      const HRESULT got = id == DISPID_ACC_NAME ? get_accName(self, &name) : get_accDescription(self, &name);
       if (SUCCEEDED(got)) {
         result->vt = VT_BSTR;
         result->bstrVal = name;
@@ -157,9 +182,6 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
     return standard_->get_accValue(child, value);
-  }
-  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-    return standard_->get_accDescription(child, description);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     return standard_->get_accRole(child, role);
@@ -235,7 +257,7 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
     if (FAILED(result) || standardCopy == nullptr) return E_NOTIMPL;
     NamedAccessible* named = nullptr;
     try {
-      named = new NamedAccessible(standardCopy, name_);
+      named = new NamedAccessible(standardCopy, box_, name_);
     } catch (...) {  // no memory for the name: no exception crosses COM
     }
     if (named == nullptr) {
@@ -278,13 +300,8 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
 
   LONG references_ = 1;
   IAccessible* standard_;  // owned: one reference
+  HWND box_;
   std::wstring name_;
-};
-
-// What a named box keeps: its own window procedure, and its name.
-struct NamedBox {
-  WNDPROC original;
-  std::wstring name;
 };
 
 LRESULT CALLBACK NamedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -303,7 +320,7 @@ LRESULT CALLBACK NamedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         standard != nullptr) {
       NamedAccessible* wrapper = nullptr;
       try {
-        wrapper = new NamedAccessible(standard, named->name);
+        wrapper = new NamedAccessible(standard, box, named->name);
       } catch (...) {  // no memory for the name: the box's own answer
       }
       if (wrapper == nullptr) {
@@ -326,7 +343,7 @@ LRESULT CALLBACK NamedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void NameForScreenReaders(HWND box, std::wstring name) {
-  auto* named = new NamedBox{nullptr, std::move(name)};
+  auto* named = new NamedBox{nullptr, std::move(name), {}};
   if (!SetPropW(box, kProperty, named)) {
     delete named;
     return;
@@ -337,6 +354,13 @@ void NameForScreenReaders(HWND box, std::wstring name) {
     RemovePropW(box, kProperty);
     delete named;
   }
+}
+
+void DescribeForScreenReaders(HWND box, std::wstring description) {
+  auto* named = static_cast<NamedBox*>(GetPropW(box, kProperty));
+  if (named == nullptr || named->description == description) return;
+  named->description = std::move(description);
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, box, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void EndScreenReaderSupport() {

@@ -33,6 +33,10 @@ namespace duedate::win32 {
 // Call on the thread that made the box.
 void NameForScreenReaders(HWND box, std::wstring name);
 
+// From now on a box named above tells screen readers `description` as its
+// description (accDescription), and they hear that it changed.
+void DescribeForScreenReaders(HWND box, std::wstring description);
+
 // Ends OLE on the UI thread if a screen reader made it start; call once,
 // after the last window of the thread is gone.
 void EndScreenReaderSupport();

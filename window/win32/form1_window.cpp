@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "entries/windows_text.h"
+#include "window/win32/accessible_name.h"
 #include "window/win32/dpi.h"
 #include "window/win32/program_folder.h"
 #include "window/win32/resource.h"
@@ -99,6 +100,13 @@ void Form1Window::SetText(Control control, const std::string& text) {
   SetWindowTextW(Child(control), Wide(text).c_str());
 }
 
+void Form1Window::SetDescription(Control control, const std::string& text) {
+  const std::wstring description = Wide(text);
+  DescribeForScreenReaders(Child(control), description);
+  tooltips_.Set(Child(control), description);
+  if (control != Control::Text4) tooltips_.Make(hwnd_);
+}
+
 bool Form1Window::IsSelected(Control option) const {
   return SendMessageW(Child(option), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -172,6 +180,10 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (GetActiveWindow() == hwnd_ && (GetFocus() == nullptr || GetFocus() == hwnd_)) {
         RestoreFocus();
       }
+      break;
+    case WM_SETCURSOR:
+      // The pointer is over the window: its boxes' tooltips may be wanted.
+      tooltips_.Make(hwnd_);
       break;
     case WM_TIMER:
       if (wParam != kIconTimer) break;

@@ -7,6 +7,7 @@
 
 #include "window/form1.h"
 #include "window/win32/base_window.h"
+#include "window/win32/tooltips.h"
 
 namespace duedate::win32 {
 
@@ -27,6 +28,10 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   // FormView
   std::string Text(Control control) const override;
   void SetText(Control control, const std::string& text) override;
+  // The box's tooltip and its description for screen readers. The tooltip
+  // control is made with the first description of a result box, or when
+  // the pointer first comes over the window.
+  void SetDescription(Control control, const std::string& text) override;
   bool IsSelected(Control option) const override;
   void Select(Control option) override;
   void ShowMessage(MessageIcon icon, const std::string& title, const std::string& text) override;
@@ -65,6 +70,7 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   std::map<int, Control> commands_;   // control ID of each button
   HFONT font_ = nullptr;
   HWND lastFocus_ = nullptr;
+  Tooltips tooltips_;
 };
 
 // The directory of the running program, as Windows names it.

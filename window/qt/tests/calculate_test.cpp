@@ -1,10 +1,27 @@
-// 计算: the seven figures, or a warning that names the wrong date.
+// 计算: the seven figures and what each box says of them, or a warning
+// that names the wrong date.
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "window/qt/tests/window_test_support.h"
 
 using namespace duedate;
 using namespace duedate::qt_testing;
+
+namespace {
+
+// Each result box's tooltip and accessible description, which must agree.
+QString Descriptions(const MainWindow& window) {
+  QStringList all;
+  for (const ResultField& field : kResultFields) {
+    const QWidget* box = window.Widget(field.box);
+    all << box->toolTip();
+    if (box->accessibleDescription() != box->toolTip()) all << QStringLiteral("<differs>");
+  }
+  return all.join(QLatin1Char('|'));
+}
+
+}  // namespace
 
 class CalculateTest : public QObject {
   Q_OBJECT
@@ -66,6 +83,52 @@ class CalculateTest : public QObject {
     QCOMPARE(said.parent, &window);
     QVERIFY2(said.text.contains(named), qPrintable(said.text));
     QCOMPARE(Results(window), before);
+  }
+
+  void aFailedCalculationLeavesTheDescriptions() {
+    QTemporaryDir dir;
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    QCOMPARE(Descriptions(window), QStringLiteral("||||||"));  // none before the first result
+    Click(window, Control::Command4);
+    const QString before = Descriptions(window);
+    QVERIFY(before.contains(QStringLiteral("孕22周+3天")));
+    window.SetText(Control::Text3, "32");
+    QVERIFY(AnswerMessageBox([&] { Click(window, Control::Command4); }).seen);
+    QCOMPARE(Descriptions(window), before);
+  }
+
+  void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday_data() {
+    QTest::addColumn<QString>("cycle");
+    QTest::addColumn<QString>("reading");
+    QTest::newRow("cycle 28") << "28" << QStringLiteral("今天：孕21周+3天，孕中期\n本格");
+    QTest::newRow("cycle 35") << "35" << QStringLiteral("今天：孕20周+3天，孕中期\n您的月经周期是35天，不是28天。");
+  }
+  void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday() {
+    QFETCH(QString, cycle);
+    QFETCH(QString, reading);
+    QTemporaryDir dir;
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    const QString cycleSays = window.Widget(Control::Text4)->toolTip();  // from the start
+    QVERIFY2(cycleSays.contains(QStringLiteral("从一次月经的第一天到下一次月经第一天的天数")), qPrintable(cycleSays));
+    QCOMPARE(window.Widget(Control::Text4)->accessibleDescription(), cycleSays);
+
+    // The last period 150 days before today.
+    for (const auto& [box, text] : {std::pair{Control::Text1, "2011"}, {Control::Text2, "5"}, {Control::Text3, "4"}})
+      window.SetText(box, text);
+    window.SetText(Control::Text4, cycle.toStdString());
+    Click(window, Control::Command4);
+    QCOMPARE(TextOf(window, Control::Text6), QStringLiteral("150"));
+    const QString said = window.Widget(Control::Text5)->toolTip();
+    QVERIFY2(said.startsWith(reading), qPrintable(said));
+    QVERIFY(!Descriptions(window).contains(QStringLiteral("<differs>")));
+    // The reading agrees with the due date: 280 days less the days left.
+    const auto age = QRegularExpression(QStringLiteral("孕(\\d+)周\\+(\\d+)天")).match(said);
+    QCOMPARE(age.captured(1).toInt() * 7 + age.captured(2).toInt(), 280 - TextOf(window, Control::Text7).toInt());
+    const QRegularExpression weekday(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]\\n"));
+    for (Control box : {Control::Text8, Control::Text9, Control::Text10})
+      QVERIFY2(window.Widget(box)->toolTip().contains(weekday), qPrintable(window.Widget(box)->toolTip()));
   }
 
   void fullWidthDigitsCalculate() {

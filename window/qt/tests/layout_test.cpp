@@ -190,7 +190,7 @@ class LayoutTest : public QObject {
     }
     QCOMPARE(names.size(), 14);
     QCOMPARE(window_->Widget(Control::Text9)->accessibleName(), QStringLiteral("预产期 月"));
-    QCOMPARE(window_->Widget(Control::Text7)->accessibleName(), QStringLiteral("距出生还有 天"));
+    QCOMPARE(window_->Widget(Control::Text7)->accessibleName(), QStringLiteral("距预产期 天数"));
   }
 
   void optionsAreOneExclusiveGroup() {

@@ -75,19 +75,19 @@ class StartupTest : public QObject {
     QTest::newRow("-v") << QStringList{"-v"} << false << false << 0 << QStringList{YUCHANQI_VERSION};
     const QString hint = QStringLiteral("用 “yuchanqi --help” 查看可以使用的选项。\n");
     QTest::newRow("unknown option") << QStringList{"--datafolder"} << false << false << 2
-                                    << QStringList{"yuchanqi：不认识的选项 “--datafolder”。\n", hint};
+                                    << QStringList{"yuchanqi：无法识别的选项 “--datafolder”。\n", hint};
     QTest::newRow("unknown short option") << QStringList{"-x"} << false << false << 2
                                           << QStringList{"“-x”", hint};
     QTest::newRow("an argument") << QStringList{"time.txt"} << false << false << 2
                                  << QStringList{"不需要参数", "“time.txt”", hint};
     QTest::newRow("a value missing") << QStringList{"-platform"} << false << false << 2
-                                     << QStringList{"“-platform” 后面少了它的值", hint};
+                                     << QStringList{"“-platform” 缺少值", hint};
     QTest::newRow("a value too many") << QStringList{"--data-folder=yes"} << false << false << 2
-                                      << QStringList{"“--data-folder” 不带值", hint};
+                                      << QStringList{"“--data-folder” 不接受值", hint};
     QTest::newRow("a value missing, long form") << QStringList{"--data-folder", "--style"} << false << false
-                                                << 2 << QStringList{"“--style” 后面少了它的值", hint};
+                                                << 2 << QStringList{"“--style” 缺少值", hint};
     QTest::newRow("a value too many for Qt's flag") << QStringList{"-reverse=1"} << false << false << 2
-                                                    << QStringList{"“-reverse” 不带值", hint};
+                                                    << QStringList{"“-reverse” 不接受值", hint};
     QTest::newRow("a value that looks like an option")
         << QStringList{"-platform", "--data-folder"} << true << false << 0 << none;
     QTest::newRow("after --, no option") << QStringList{"--", "--data-folder=yes"} << false << false << 2

@@ -91,16 +91,17 @@ bool Viewable(const QString& id) {
   return XWinInfo({QStringLiteral("-id"), id}).contains(QStringLiteral("Map State: IsViewable"));
 }
 
-// A window that is not in `before`, shown and larger than a tooltip, whose
-// line in the tree holds `text`; waited for a few seconds.
-QString NewWindow(const QMap<QString, QString>& before, const QString& text = {}) {
+// A window that is not in `before`, shown and at least `least` pixels each
+// way (larger than a tooltip unless told), whose line in the tree holds
+// `text`; waited for a few seconds.
+QString NewWindow(const QMap<QString, QString>& before, const QString& text = {}, int least = 60) {
   const QRegularExpression size(QStringLiteral("\\s(\\d+)x(\\d+)[+-]"));
   for (int i = 0; i < 50; ++i) {
     const QMap<QString, QString> now = WindowTree();
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
       const auto match = size.match(it.value());
       if (before.contains(it.key()) || !it.value().contains(text) || !match.hasMatch() ||
-          match.captured(1).toInt() < 60 || match.captured(2).toInt() < 60 || !Viewable(it.key()))
+          match.captured(1).toInt() < least || match.captured(2).toInt() < least || !Viewable(it.key()))
         continue;
       return it.key();
     }
@@ -115,12 +116,15 @@ bool XDoTool(const QStringList& arguments) {
   return xdotool.waitForFinished(5000) && xdotool.exitCode() == 0;
 }
 
-// Clicks `button` of the mouse in the middle of `control` of the window.
+// Moves the pointer to the middle of `control` of the window, and clicks
+// `button` of the mouse there unless none is given.
 bool ClickOn(const QString& windowId, duedate::Control control, const char* button) {
   const duedate::ControlSpec& spec = duedate::SpecOf(control);
-  return XDoTool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"), windowId,
-                  QString::number(Px(spec.left + spec.width / 2)), QString::number(Px(spec.top + spec.height / 2)),
-                  QStringLiteral("click"), QString::fromLatin1(button)});
+  QStringList arguments = {QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+                           windowId, QString::number(Px(spec.left + spec.width / 2)),
+                           QString::number(Px(spec.top + spec.height / 2))};
+  if (button != nullptr) arguments << QStringLiteral("click") << QString::fromLatin1(button);
+  return XDoTool(arguments);
 }
 
 // Photographs the window `id` into the screenshots folder as `name`.
@@ -212,6 +216,24 @@ class DisplayServerTest : public QObject {
     QVERIFY(Photograph(about, "yuchanqi-about.png"));
     QVERIFY(XDoTool({QStringLiteral("key"), QStringLiteral("Return")}));
     QVERIFY(WaitFor([&] { return !Viewable(about); }, 5000));
+
+    // A last period 150 days ago and 计算: the pointer resting on the weeks
+    // box shows the reading.
+    const QDate lastPeriod = QDate::currentDate().addDays(-150);
+    for (const auto& [box, part] : {std::pair{duedate::Control::Text1, lastPeriod.year()},
+                                    {duedate::Control::Text2, lastPeriod.month()},
+                                    {duedate::Control::Text3, lastPeriod.day()}}) {
+      QVERIFY(ClickOn(windowId, box, "1"));
+      QVERIFY(XDoTool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("type"), QString::number(part)}));
+    }
+    QVERIFY(ClickOn(windowId, duedate::Control::Command4, "1"));
+    QTest::qWait(300);
+    before = WindowTree();
+    QVERIFY(ClickOn(windowId, duedate::Control::Text5, nullptr));
+    const QString tooltip = NewWindow(before, {}, 20);
+    QVERIFY2(!tooltip.isEmpty(), "no tooltip opened on the weeks box");
+    QTest::qWait(300);
+    QVERIFY(Photograph(tooltip, "yuchanqi-tooltip.png"));
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));

@@ -58,6 +58,7 @@ int wmain(int argc, wchar_t** argv) {
       CheckLayout(program);
       CheckVisualStyle(program);
       CheckDpiChanges(program);
+      CheckDescriptions(program, work / "tooltip.bmp");
       CheckCalculate(program);
       CheckScreenReaders(program);
       CheckProgramIdentity(program);

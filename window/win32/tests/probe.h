@@ -128,6 +128,8 @@ std::string FileBytes(const fs::path& file);
 
 // The client area of `window`, as a BMP file.
 void Screenshot(HWND window, const fs::path& file);
+// What the screen shows in `area`, as a BMP file.
+void ScreenshotOf(const RECT& area, const fs::path& file);
 
 // Memory at one address in both the program and this driver, holding the
 // same bytes in both. A message whose lParam points at memory reaches the
@@ -246,6 +248,7 @@ void CheckWindowProcedure();
 
 // probe_screen_readers.cpp
 void CheckScreenReaders(const Program& program);
+void CheckDescriptions(const Program& program, const fs::path& screenshot);
 void CheckProgramIdentity(const Program& program);
 void CheckNamedBoxIdentity();
 

@@ -360,7 +360,8 @@ int SetupMain(const fs::path& setup, const fs::path& work, const fs::path& marke
     }, 20000);
     const std::string asked = box != nullptr ? MessageOf(box) : "<no message box>";
     Check(asked.find("预产期计算器正在运行") != std::string::npos && asked.find("关闭") != std::string::npos &&
-              GetDlgItem(box, IDRETRY) != nullptr && GetDlgItem(box, IDCANCEL) != nullptr,
+              asked.find("按“取消”放弃") != std::string::npos && GetDlgItem(box, IDRETRY) != nullptr &&
+              GetDlgItem(box, IDCANCEL) != nullptr,
           "the setup asks in Chinese to close the running program, with Retry and Cancel", asked);
     if (box != nullptr) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     DWORD status = 0;

@@ -219,7 +219,12 @@ void Screenshot(HWND window, const fs::path& file) {
   GetClientRect(window, &r);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  const int w = r.right, h = r.bottom;
+  ScreenshotOf({origin.x, origin.y, origin.x + r.right, origin.y + r.bottom}, file);
+}
+
+void ScreenshotOf(const RECT& area, const fs::path& file) {
+  const POINT origin{area.left, area.top};
+  const int w = area.right - area.left, h = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};

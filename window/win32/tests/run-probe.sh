@@ -38,7 +38,8 @@ case $mode in
       echo "run-probe.sh: cannot make $protected immutable; the check of a protected folder fails" >&2
     "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
-    shots_made="window:yuchanqi-wine question:yuchanqi-wine-question no-editor:yuchanqi-wine-no-editor" ;;
+    shots_made="window:yuchanqi-wine question:yuchanqi-wine-question no-editor:yuchanqi-wine-no-editor
+      tooltip:yuchanqi-wine-tooltip" ;;
   setup)
     "$wine_run" "$arch" "$probe" --setup "$(windows_path "$program")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" "$(windows_path "$work/setup.bmp")" || status=$?
