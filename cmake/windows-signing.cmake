@@ -1,10 +1,16 @@
 # Authenticode signing of the Windows program, its setup program and the
 # uninstaller the setup writes, with Debian's osslsigncode and SHA-256, when
-# a certificate is given:
+# a certificate is given, with its key in a PKCS#12 file:
 #   -DYUCHANQI_SIGN_PKCS12=<file>          the certificate and its key (PKCS#12)
-#   -DYUCHANQI_SIGN_PASSWORD_FILE=<file>   the file holding its password, which
-#                                          osslsigncode reads itself: the password
-#                                          is on no command line and in no log
+# or on a token or in a signing service reached through PKCS#11:
+#   -DYUCHANQI_SIGN_PKCS11_MODULE=<file>   the PKCS#11 module (a .so)
+#   -DYUCHANQI_SIGN_PKCS11_KEY=<uri>       the key's PKCS#11 URI (pkcs11:...)
+#   -DYUCHANQI_SIGN_CERTIFICATE=<file>     the certificate and its chain (PEM)
+# and in both cases
+#   -DYUCHANQI_SIGN_PASSWORD_FILE=<file>   the file holding the password (the
+#                                          token's PIN), which osslsigncode
+#                                          reads itself: the password is on no
+#                                          command line and in no log
 #   -DYUCHANQI_SIGN_TIMESTAMP_URL=<url>    a time-stamp server (RFC 3161), optional
 # YUCHANQI_SIGN_TEST_CERTIFICATE=ON (the win32 and win64 presets) signs, where
 # no certificate is given, with a throwaway one made in the build folder for
@@ -15,22 +21,37 @@
 # -P it: signs the file in place) and YUCHANQI_SIGN_CA (what the tests verify
 # the signatures against).
 set(YUCHANQI_SIGN_PKCS12 "" CACHE FILEPATH "PKCS#12 file to sign the Windows program and its setup with")
-set(YUCHANQI_SIGN_PASSWORD_FILE "" CACHE FILEPATH "File holding the password of YUCHANQI_SIGN_PKCS12")
+set(YUCHANQI_SIGN_PKCS11_MODULE "" CACHE FILEPATH "PKCS#11 module of the token or service holding the signing key")
+set(YUCHANQI_SIGN_PKCS11_KEY "" CACHE STRING "PKCS#11 URI of the signing key")
+set(YUCHANQI_SIGN_CERTIFICATE "" CACHE FILEPATH "Certificate and chain (PEM) of the PKCS#11 signing key")
+set(YUCHANQI_SIGN_PASSWORD_FILE "" CACHE FILEPATH "File holding the password of the PKCS#12 file or the token's PIN")
 set(YUCHANQI_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server for the signatures (optional)")
-option(YUCHANQI_SIGN_TEST_CERTIFICATE "Without YUCHANQI_SIGN_PKCS12, sign with a throwaway test certificate" OFF)
+option(YUCHANQI_SIGN_TEST_CERTIFICATE "Where no certificate is given, sign with a throwaway test certificate" OFF)
 
 set(YUCHANQI_SIGNING OFF)
 set(YUCHANQI_SIGN_CA "")
 set(_pkcs12 ${YUCHANQI_SIGN_PKCS12})
 set(_password_file ${YUCHANQI_SIGN_PASSWORD_FILE})
-if(_pkcs12)
-  if(NOT EXISTS "${_pkcs12}" OR NOT _password_file OR NOT EXISTS "${_password_file}")
-    message(FATAL_ERROR "Signing needs the PKCS#12 file (YUCHANQI_SIGN_PKCS12: '${_pkcs12}') and the "
-      "file holding its password (YUCHANQI_SIGN_PASSWORD_FILE: '${_password_file}'), both existing")
+set(YUCHANQI_SIGN_PKCS11 "")
+if(_pkcs12 OR YUCHANQI_SIGN_PKCS11_MODULE)
+  if(_pkcs12)
+    set(_needed YUCHANQI_SIGN_PKCS12)
+    set(_what "with ${_pkcs12}")
+  else()
+    set(_needed YUCHANQI_SIGN_PKCS11_MODULE YUCHANQI_SIGN_CERTIFICATE)
+    set(YUCHANQI_SIGN_PKCS11 ${YUCHANQI_SIGN_PKCS11_MODULE})
+    set(_what "with the key ${YUCHANQI_SIGN_PKCS11_KEY} of ${YUCHANQI_SIGN_PKCS11_MODULE}")
+    if(NOT YUCHANQI_SIGN_PKCS11_KEY MATCHES "^pkcs11:")
+      message(FATAL_ERROR "YUCHANQI_SIGN_PKCS11_KEY: the key's PKCS#11 URI (pkcs11:...) is needed")
+    endif()
   endif()
+  foreach(_file IN LISTS _needed ITEMS YUCHANQI_SIGN_PASSWORD_FILE)
+    if(NOT ${_file} OR NOT EXISTS "${${_file}}")
+      message(FATAL_ERROR "Signing ${_what} needs ${_file}: '${${_file}}' does not exist")
+    endif()
+  endforeach()
   # What the tests verify against: the authorities the system trusts.
   set(YUCHANQI_SIGN_CA /etc/ssl/certs/ca-certificates.crt)
-  set(_what "with ${_pkcs12}")
 elseif(YUCHANQI_SIGN_TEST_CERTIFICATE)
   set(YUCHANQI_TEST_CERTIFICATE_DIR ${PROJECT_BINARY_DIR}/test-signing)
   include(${CMAKE_CURRENT_LIST_DIR}/test-signing-certificate.cmake)
@@ -39,7 +60,7 @@ elseif(YUCHANQI_SIGN_TEST_CERTIFICATE)
   set(YUCHANQI_SIGN_CA ${YUCHANQI_TEST_CERTIFICATE_DIR}/ca.pem)
   set(_what "with a throwaway test certificate (${YUCHANQI_TEST_CERTIFICATE_DIR}), not for release")
 else()
-  message(STATUS "Windows program and setup: unsigned (no -DYUCHANQI_SIGN_PKCS12=<file>)")
+  message(STATUS "Windows program and setup: unsigned (no certificate given, see docs/packaging.md)")
   return()
 endif()
 
