@@ -84,4 +84,16 @@ for first in "$scratch/first/out"/*; do
     echo "FAIL: $name differs between the builds"; explain "$first" "$second"; status=1
   fi
 done
+# Signed, the setup and the program in the ZIP carry a signature.
+if [ ${#signing[@]} -gt 0 ]; then
+  (cd "$scratch/first/out" && mkdir zip && cd zip && cmake -E tar xf ../yuchanqi-*.zip)
+  for signed in "$scratch/first/out"/yuchanqi-*-setup.exe "$scratch/first/out/zip/yuchanqi.exe"; do
+    if osslsigncode extract-signature -in "$signed" -out "$scratch/signature" >/dev/null 2>&1; then
+      echo "ok: $(basename "$signed") is signed"
+    else
+      echo "FAIL: $(basename "$signed") is not signed"; status=1
+    fi
+    rm -f "$scratch/signature"
+  done
+fi
 exit $status
