@@ -41,3 +41,15 @@ set(CPACK_YUCHANQI_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 # makensis stores each packed file's time: the staged files are given the
 # time of the last commit (SOURCE_DATE_EPOCH) before it runs.
 list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/windows-setup-file-times.cmake)
+
+# Signed builds sign the uninstaller once makensis has made it, before it is
+# packed into the setup (NSIS 3.08's !uninstfinalize), and the setup once
+# made (!finalize), with the step that signs the program; a signing that
+# fails stops makensis, and cpack then delivers no setup. Unsigned, the
+# script is empty.
+set(CPACK_YUCHANQI_CMAKE ${CMAKE_COMMAND})
+if(YUCHANQI_SIGNING)
+  set(CPACK_YUCHANQI_SIGN_SCRIPT ${YUCHANQI_SIGN_SCRIPT})
+else()
+  set(CPACK_YUCHANQI_SIGN_SCRIPT "")
+endif()

@@ -8,12 +8,13 @@ RUN_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libharfbuzz-dev qt6-qpa
 # Packages to build and run every test, the Windows program's under Wine too,
 # its setup program (nsis), the Linux program's on Wayland (a headless weston
 # and Qt's plugin), and its Han characters drawn with a pan-CJK font under
-# other languages' locales (fonts-noto-cjk, locales).
+# other languages' locales (fonts-noto-cjk, locales), and its signature
+# with a throwaway certificate (openssl, osslsigncode).
 # 32-bit Wine installs on every amd64 host, even where the kernel cannot run it.
 TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev
   libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc python3 lintian devscripts
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 imagemagick
-  weston qt6-wayland nsis fonts-noto-cjk locales"
+  weston qt6-wayland nsis fonts-noto-cjk locales openssl osslsigncode"
 
 ensure_packages() {
   local missing=() pkg

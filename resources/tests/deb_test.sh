@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the .deb, checks its generated dependencies and contents, unpacks it
-# into a scratch root and checks the installed program: its command line with
+# Builds the .deb, checks its generated dependencies, its contents and its
+# line in SHA256SUMS, unpacks it into a scratch root and checks the installed
+# program: its command line with
 # no display; started on the X display as the menu starts it (the desktop
 # entry's Exec line, in a home of its own), 说明 hands the installed
 # instructions file to the desktop's opener and 退出 keeps "time.txt" in the
@@ -16,6 +17,8 @@ cpack -G DEB >/dev/null
 deb=$(ls yuchanqi_*.deb)
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+check "SHA256SUMS beside it lists $deb, and sha256sum -c passes there" \
+  'grep -q "  $deb\$" SHA256SUMS && sha256sum -c SHA256SUMS'
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"

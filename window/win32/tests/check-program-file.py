@@ -8,20 +8,28 @@ record and the three icon images. The version is the build's (project() in
 CMakeLists.txt), given as four numbers joined by points, as Windows needs it
 however many project() names.
 
-    check-program-file.py <yuchanqi.exe> i386|x86-64 <version>
-    check-program-file.py --setup <setup.exe> i386|x86-64 <yuchanqi.ico> <version>
+    check-program-file.py [--ca <CA file>] <yuchanqi.exe> i386|x86-64 <version>
+    check-program-file.py [--ca <CA file>] --setup <setup.exe> i386|x86-64 <yuchanqi.ico> <version>
+    check-program-file.py [--ca <CA file>] --signature <file.exe>...
 
 With --setup it checks the setup program instead: the kind of PE file, a GUI
 program that can move in memory and runs no data, imports of KnownDLLs only
 (Common Controls through its manifest), the manifest (Common Controls 6, the
 invoker's rights), the version record (Chinese, PRC, with the program's
-names and version) and the program's icon.
+names and version) and the program's icon, and that SHA256SUMS beside it
+lists it with its hash.
+
+With --ca, the file carries an Authenticode signature that osslsigncode
+verifies against the CA given (SHA-256, with the description 预产期计算器);
+without, it carries none. --signature checks only that.
 
 Prints one line per check and closes with "N passed, M failed".
 """
+import hashlib
 import os
 import re
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
@@ -83,7 +91,9 @@ class PeFile:
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
         directories = opt + (96 if self.magic == 0x10B else 112)
-        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(3)]
+        # Exports, imports, resources, exceptions, and the certificate table
+        # (a file offset, not an address).
+        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(5)]
         table = opt + optional_size
         self.sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8)
                          for i in range(sections)]
@@ -224,7 +234,27 @@ def check_imports_known(imports, root, check):
               " could be loaded; load it at run time from the system folder instead")
 
 
-def check_setup(path, machine_name, icon_path, version):
+def check_signature(pe, path, ca, check, who):
+    """Unsigned without a CA; with one, an Authenticode signature that
+    osslsigncode verifies against it: SHA-256, described as 预产期计算器."""
+    offset, size = pe.directory[4]
+    if not ca:
+        check(size == 0, f"{who}: unsigned, as no certificate was given", f"a certificate table of {size} bytes")
+        return
+    kind = struct.unpack_from("<H", pe.data, offset + 6)[0] if size >= 8 and offset + size <= len(pe.data) else 0
+    if not check(kind == 2, f"{who}: carries an Authenticode signature (PKCS#7 signed data)",
+                 f"certificate table at {offset:#x}, {size} bytes, type {kind}"):
+        return
+    result = subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-in", path], capture_output=True,
+                            encoding="utf-8", errors="replace", check=False)
+    report = result.stdout + result.stderr
+    check(result.returncode == 0 and "Signature verification: ok" in report,
+          f"{who}: osslsigncode verifies the signature against {os.path.basename(ca)}", report)
+    check(re.search(r"Message digest algorithm\s*:\s*SHA256", report), f"{who}: the signature's digest is SHA-256")
+    check("Text description: 预产期计算器" in report, f"{who}: the signature's description is 预产期计算器")
+
+
+def check_setup(path, machine_name, icon_path, version, ca):
     """The setup program, read without running it."""
     results = []
 
@@ -293,6 +323,12 @@ def check_setup(path, machine_name, icon_path, version):
               f"{[(w, h, b, len(d)) for w, h, b, d in images]} against "
               f"{[(w, h, b, len(d)) for w, h, b, d in wanted]}")
 
+    check_signature(pe, path, ca, check, "setup")
+    sums = os.path.join(os.path.dirname(os.path.abspath(path)), "SHA256SUMS")
+    listed = open(sums, encoding="utf-8").read() if os.path.exists(sums) else ""
+    line = f"{hashlib.sha256(pe.data).hexdigest()}  {os.path.basename(path)}\n"
+    check(line in listed, "setup: SHA256SUMS beside it lists it with its SHA-256", listed)
+
     passed = sum(results)
     print(f"{passed} passed, {len(results) - passed} failed")
     return 0 if all(results) else 1
@@ -303,9 +339,32 @@ def version_numbers(version):
     return [int(n) for n in version.split(".")] if re.fullmatch(r"\d+(\.\d+){3}", version) else []
 
 
+def check_signatures(paths, ca):
+    """--signature: only the signature of each file."""
+    results = []
+    for path in paths:
+        with open(path, "rb") as f:
+            pe = PeFile(f.read())
+
+        def check(ok, what, detail=""):
+            print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
+            results.append(bool(ok))
+            return ok
+        check_signature(pe, path, ca, check, os.path.basename(path))
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if results and all(results) else 1
+
+
 def main():
+    ca = None
+    if len(sys.argv) > 2 and sys.argv[1] == "--ca":
+        ca = sys.argv[2]
+        del sys.argv[1:3]
+    if len(sys.argv) > 2 and sys.argv[1] == "--signature":
+        return check_signatures(sys.argv[2:], ca)
     if len(sys.argv) == 6 and sys.argv[1] == "--setup" and sys.argv[3] in MACHINES and version_numbers(sys.argv[5]):
-        return check_setup(sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5])
+        return check_setup(sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5], ca)
     version = sys.argv[3] if len(sys.argv) == 4 else ""
     numbers = version_numbers(version)
     if not numbers or sys.argv[2] not in MACHINES:
@@ -381,6 +440,8 @@ def main():
                   and (RT_ICON, ident) in resources,
                   f"icon image {i + 1}: {size}x{size} in {colours} colours",
                   f"{width}x{height}, {palette} colours, {bit_count} bits")
+
+    check_signature(pe, sys.argv[1], ca, check, "the program")
 
     passed = sum(results)
     print(f"{passed} passed, {len(results) - passed} failed")

@@ -2,9 +2,13 @@
 # The ZIP for Windows users holds exactly the program, 详细说明.txt, the
 # licence and the notices of the runtimes in the program; every line of its
 # texts ends with CR LF, the last one too, as the Notepad of Windows 7 needs.
-#   check-zip.sh <build folder> <package name>
+# SHA256SUMS beside it lists it, and `sha256sum -c` passes there. With --ca,
+# the program in it carries a signature osslsigncode verifies against CA, and
+# a signing that fails removes what it was to sign.
+#   check-zip.sh <build folder> <package name> [--ca <CA file>]
 set -euo pipefail
-build=$1 zip=$2.zip
+build=$1 zip=$2.zip ca=${4:-}
+tests=$(cd "$(dirname "$0")" && pwd)
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 cd "$build"
@@ -22,3 +26,16 @@ for text in "$unpacked"/*.txt; do
   echo "ok: every line of $(basename "$text") ends with CR LF"
 done
 echo "ok: $zip, $(stat -c %s "$zip") bytes"
+sha256sum -c SHA256SUMS
+grep -q "  $zip\$" SHA256SUMS || { echo "FAIL: SHA256SUMS does not list $zip"; exit 1; }
+python3 "$tests/check-program-file.py" ${ca:+--ca "$ca"} --signature "$unpacked/yuchanqi.exe"
+[ -n "$ca" ] || exit 0
+# A signing that fails (here with a wrong password) fails, and removes the
+# file it was to sign: no unsigned program is left to pack.
+echo "not the password" >"$unpacked/wrong password"
+sed "s|^set(password_file .*|set(password_file \"$unpacked/wrong password\")|" sign-file.cmake >"$unpacked/sign.cmake"
+if cmake -DYUCHANQI_SIGN_FILE="$unpacked/yuchanqi.exe" -P "$unpacked/sign.cmake" >/dev/null 2>&1 ||
+  [ -e "$unpacked/yuchanqi.exe" ]; then
+  echo "FAIL: a signing that fails fails, and removes the program it was to sign"; exit 1
+fi
+echo "ok: a signing that fails fails, and removes the program it was to sign"

@@ -5,7 +5,9 @@
 //
 // It installs for the current user, its shortcut starts the program in the
 // user's data folder, its entry in Settings → Apps says what it is, and its
-// uninstaller leaves "time.txt"; no DLL planted beside it is loaded.
+// uninstaller leaves "time.txt"; no DLL planted beside it is loaded. Copies
+// of the program it installs and the uninstaller it writes are left in the
+// working directory, whose signatures run-probe.sh checks.
 #include "window/win32/tests/probe.h"
 
 #include <shlobj.h>
@@ -341,6 +343,12 @@ int SetupMain(const fs::path& setup, const fs::path& work, const fs::path& marke
   checkMarks(downloads, "setup.exe /S");
   CheckInstalled(at);
   const std::string installedProgram = FileBytes(at.program);
+  // Copies of the program installed and the uninstaller written stay in the
+  // working folder, for osslsigncode to verify their signatures (run-probe.sh).
+  Check(fs::copy_file(at.program, work / L"installed-yuchanqi.exe", fs::copy_options::overwrite_existing, error) &&
+            fs::copy_file(at.folder / L"卸载.exe", work / L"installed-uninstaller.exe",
+                          fs::copy_options::overwrite_existing, error),
+        "the installed program and uninstaller are copied for their signatures to be checked");
 
   // Started from the shortcut, the program keeps "time.txt" in the data folder.
   const Shortcut shortcut = ReadShortcut(at.shortcut);

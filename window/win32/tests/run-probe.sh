@@ -7,13 +7,17 @@
 #     notepad.exe that must not be started; the driver then plants the
 #     marker DLL beside a copy of the program under the names of DLLs it
 #     could load, and compares with the one-window program.
-#   run-probe.sh setup win32|win64 <driver> <setup.exe> <screenshot folder> <marker DLL> <one-window program>
+#   run-probe.sh setup win32|win64 <driver> <setup.exe> <screenshot folder> <marker DLL> <one-window program> [--ca <CA file>]
 #     runs the setup program from a downloads folder of its own among
 #     planted marker DLLs, silently and through its wizard, in the build's
 #     Wine prefix, whose user's AppData it installs into and leaves clean.
+#     The program it installed and the uninstaller it wrote (the driver
+#     leaves copies) then carry a signature osslsigncode verifies against the
+#     CA given, or with no CA none.
 set -euo pipefail
-mode=$1 arch=$2 probe=$3 program=$4 shots=$5 marker=$6 minimal=$7
+mode=$1 arch=$2 probe=$3 program=$4 shots=$5 marker=$6 minimal=$7 ca=${9:-}
 wine_run=$(cd "$(dirname "$0")/../../../tools" && pwd)/wine-run.sh
+tests=$(cd "$(dirname "$0")" && pwd)
 # A host that cannot run this Wine says why, and the test is skipped.
 "$wine_run" "$arch" --why-not
 work=$(mktemp -d)
@@ -43,6 +47,8 @@ case $mode in
   setup)
     "$wine_run" "$arch" "$probe" --setup "$(windows_path "$program")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" "$(windows_path "$work/setup.bmp")" || status=$?
+    python3 "$tests/check-program-file.py" ${ca:+--ca "$ca"} --signature "$work/installed-yuchanqi.exe" \
+      "$work/installed-uninstaller.exe" || status=1
     shots_made="setup:yuchanqi-setup-wine" ;;
   *) echo "run-probe.sh: unknown mode '$mode' (window or setup)" >&2; exit 2 ;;
 esac
