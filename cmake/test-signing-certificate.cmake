@@ -36,6 +36,8 @@ endif()
 if(NOT _good)
   file(REMOVE_RECURSE ${_dir})
   file(MAKE_DIRECTORY ${_dir})
+  # The folder is its owner's alone before any key or password is in it.
+  file(CHMOD ${_dir} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   file(WRITE ${_dir}/signer.cnf "basicConstraints = critical, CA:FALSE
 keyUsage = critical, digitalSignature
 extendedKeyUsage = codeSigning

@@ -12,7 +12,7 @@
 #                                          reads itself: the password is on no
 #                                          command line and in no log
 #   -DYUCHANQI_SIGN_TIMESTAMP_URL=<url>    a time-stamp server (RFC 3161), optional
-# YUCHANQI_SIGN_TEST_CERTIFICATE=ON (the win32 and win64 presets) signs, where
+# YUCHANQI_SIGN_TEST_CERTIFICATE=ON (tools/test.sh's Windows builds) signs, where
 # no certificate is given, with a throwaway one made in the build folder for
 # the tests (cmake/test-signing-certificate.cmake). With neither, nothing is
 # signed and the build needs no osslsigncode.
@@ -62,6 +62,21 @@ elseif(YUCHANQI_SIGN_TEST_CERTIFICATE)
 else()
   message(STATUS "Windows program and setup: unsigned (no certificate given, see docs/packaging.md)")
   return()
+endif()
+
+# makensis runs its signing commands through the shell (!finalize): a folder
+# whose name the shell would read as more than a name is refused.
+if("${PROJECT_BINARY_DIR}${CMAKE_COMMAND}" MATCHES "[\"$`\\!]")
+  message(FATAL_ERROR "Signing the setup needs a build folder and a cmake whose paths hold none of \" $ ` \\ !: "
+                      "${PROJECT_BINARY_DIR}, ${CMAKE_COMMAND}")
+endif()
+# A password the system's other users can read is no secret.
+if(EXISTS "${_password_file}")
+  execute_process(COMMAND stat -L -c %a "${_password_file}" OUTPUT_VARIABLE _mode OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET)
+  if(_mode MATCHES "[1-7]$|[1-7].$")
+    message(WARNING "${_password_file} can be read by others (mode ${_mode}): chmod 600 it")
+  endif()
 endif()
 
 find_program(YUCHANQI_OSSLSIGNCODE osslsigncode)

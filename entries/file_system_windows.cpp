@@ -41,7 +41,8 @@ class WindowsErrorCategory : public std::error_category {
 
   std::error_condition default_error_condition(int code) const noexcept override {
     switch (code) {
-      case ERROR_ACCESS_DENIED: return std::errc::permission_denied;
+      case ERROR_ACCESS_DENIED:
+      case ERROR_NETWORK_ACCESS_DENIED: return std::errc::permission_denied;
       case ERROR_FILE_NOT_FOUND:
       case ERROR_PATH_NOT_FOUND: return std::errc::no_such_file_or_directory;
       case ERROR_DISK_FULL:
@@ -253,10 +254,12 @@ std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, 
     FileSteps().pause(5 * kMoment);
     error = replace();
   }
-  if (!error || HeldByAnother(error) || Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
-    if (Exists(file)) Remove(backup);  // the file holds the old content or the new
-    return error;
+  if (!error) {
+    Remove(backup);
+    return {};
   }
+  // Whatever the error says, an old file gone to the backup name is taken
+  // as 1177 says.
   if (Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) || (!Exists(file) && Exists(backup))) {
     // Until one of them is in place, the new content must stay.
     onlyCopy = true;
@@ -265,6 +268,10 @@ std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, 
       return {};
     }
     if (!Move(backup, file, MOVEFILE_WRITE_THROUGH)) onlyCopy = false;  // the old is back
+    return error;
+  }
+  if (HeldByAnother(error) || Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+    if (Exists(file)) Remove(backup);  // nothing changed
     return error;
   }
   if (!Exists(file)) {

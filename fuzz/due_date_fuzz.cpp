@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The reading agrees with the due date, and within the pregnancy it has
   // a stage and its days over are fewer than a week.
   const PregnancyReading reading = ReadPregnancy(r);
-  Require(reading.gestationDays == 280 - r.daysRemaining, "the reading is 280 days less the days left");
+  Require(reading.within != Within::Within || reading.age.weeks * 7 + reading.age.days + r.daysRemaining == 280,
+          "within the pregnancy, the weeks and days read and the days left make 280");
   Require((reading.stage != Stage::None) == (reading.within == Within::Within), "a stage only within");
   Require(reading.age.days >= 0 && reading.age.days < 7, "the days over are fewer than a week");
   return 0;

@@ -47,7 +47,8 @@ std::string TodayText(const PregnancyReading& r) {
 }
 
 std::string AdjustmentText(const DueDateInput& input, const PregnancyReading& r) {
-  if (r.adjustment == 0) return "";
+  // Only a reading within the pregnancy has weeks to adjust.
+  if (r.adjustment == 0 || r.within != Within::Within) return "";
   const std::string cycle = NumberText(LeadingNumber(input.cycleLength));
   return "\n您的月经周期是" + cycle + "天，不是28天。\n格中的数字从您输入的末次月经第一天算起；\n" +
          "上面的孕周已按周期" + (r.adjustment < 0 ? "减去" : "加上") + Num(std::abs(r.adjustment)) +

@@ -23,16 +23,18 @@ constexpr char kOld[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
 constexpr char kNew[] = "2011,4,27,28\r\n2011,5,15,0\r\n";
 
 // What ReplaceFileW fails with, and how many calls of it and of MoveFileExW
-// fail before they work.
+// fail before they work; 1177 moves the old file to the backup name first,
+// as may a failure that says nothing of it.
 struct Outcome {
   DWORD error;
   int replaceFailures, moveFailures;
+  bool movesOldAside = false;
 } outcome;
 int replaceCalls, moveCalls;
 
 BOOL WINAPI FakeReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
   if (replaceCalls++ >= outcome.replaceFailures) return ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
-  if (outcome.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(replaced, backup, 0);
+  if (outcome.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 || outcome.movesOldAside) MoveFileExW(replaced, backup, 0);
   SetLastError(outcome.error);
   return FALSE;
 }
@@ -98,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"1177: the new content moved into place", {kMove2, 1, 0}, kNew, {}},
         ReplaceCase{"1177, the new content cannot move: the old goes back", {kMove2, 1, 1}, kOld, {}},
         ReplaceCase{"1177, neither can move: both kept", {kMove2, 1, 99}, "", {kOld, kNew}},
+        ReplaceCase{"held, after moving the old file aside", {ERROR_LOCK_VIOLATION, 99, 0, true}, kNew, {}},
         ReplaceCase{"a share that refuses ReplaceFileW but renames", {ERROR_INVALID_PARAMETER, 99, 0}, kNew, {}},
         ReplaceCase{"a drive that denies ReplaceFileW but renames", {ERROR_ACCESS_DENIED, 99, 0}, kNew, {}}));
 

@@ -201,6 +201,7 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // On a monitor of another DPI, or the DPI changed: lay out again, in
       // the rectangle Windows suggests.
       LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      tooltips_.Rescale(HIWORD(wParam));
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

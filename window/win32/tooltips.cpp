@@ -79,11 +79,15 @@ bool Tooltips::Make(HWND owner) {
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner_, nullptr,
                          reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE)), nullptr);
   if (tip_ == nullptr) return false;
-  // A width to wrap at makes the control break lines at CR LF.
-  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kMaxWidth, DpiOf(owner_), USER_DEFAULT_SCREEN_DPI));
+  Rescale(DpiOf(owner_));
   SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kShownMilliseconds);
   for (auto& [box, text] : texts_) Add(box, text);
   return true;
+}
+
+void Tooltips::Rescale(int dpi) {
+  // A width to wrap at makes the control break lines at CR LF.
+  if (tip_ != nullptr) SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kMaxWidth, dpi, USER_DEFAULT_SCREEN_DPI));
 }
 
 }  // namespace duedate::win32

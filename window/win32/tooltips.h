@@ -23,6 +23,9 @@ class Tooltips {
   // Makes the control for the boxes of `owner`, with every text set so far,
   // unless it exists; false where Common Controls 6 cannot be had.
   bool Make(HWND owner);
+  // Wraps the lines at the same width in inches at `dpi`, as on a monitor
+  // of another DPI.
+  void Rescale(int dpi);
   // The control, or nullptr before it is made.
   HWND Control() const { return tip_; }
 
