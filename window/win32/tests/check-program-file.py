@@ -234,6 +234,25 @@ def check_imports_known(imports, root, check):
               " could be loaded; load it at run time from the system folder instead")
 
 
+class Checks:
+    """Prints one line a check, "ok: what" or "FAIL: what -- detail", and
+    closes with "N passed, M failed"."""
+
+    def __init__(self):
+        self.results = []
+
+    def __call__(self, ok, what, detail=""):
+        print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
+        self.results.append(bool(ok))
+        return ok
+
+    def summary(self):
+        """Prints the closing line; the exit status: 0 where every check passed."""
+        passed = sum(self.results)
+        print(f"{passed} passed, {len(self.results) - passed} failed")
+        return 0 if self.results and all(self.results) else 1
+
+
 def check_signature(pe, path, ca, check, who):
     """Unsigned without a CA; with one, an Authenticode signature that
     osslsigncode verifies against it: SHA-256, described as 预产期计算器."""
@@ -256,12 +275,7 @@ def check_signature(pe, path, ca, check, who):
 
 def check_setup(path, machine_name, icon_path, version, ca):
     """The setup program, read without running it."""
-    results = []
-
-    def check(ok, what, detail=""):
-        print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
-        results.append(bool(ok))
-        return ok
+    check = Checks()
 
     machine, magic = MACHINES[machine_name]
     with open(path, "rb") as f:
@@ -329,9 +343,7 @@ def check_setup(path, machine_name, icon_path, version, ca):
     line = f"{hashlib.sha256(pe.data).hexdigest()}  {os.path.basename(path)}\n"
     check(line in listed, "setup: SHA256SUMS beside it lists it with its SHA-256", listed)
 
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if all(results) else 1
+    return check.summary()
 
 
 def version_numbers(version):
@@ -341,19 +353,11 @@ def version_numbers(version):
 
 def check_signatures(paths, ca):
     """--signature: only the signature of each file."""
-    results = []
+    check = Checks()
     for path in paths:
         with open(path, "rb") as f:
-            pe = PeFile(f.read())
-
-        def check(ok, what, detail=""):
-            print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
-            results.append(bool(ok))
-            return ok
-        check_signature(pe, path, ca, check, os.path.basename(path))
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if results and all(results) else 1
+            check_signature(PeFile(f.read()), path, ca, check, os.path.basename(path))
+    return check.summary()
 
 
 def main():
@@ -370,12 +374,7 @@ def main():
     if not numbers or sys.argv[2] not in MACHINES:
         print(__doc__)
         return 2
-    results = []
-
-    def check(ok, what, detail=""):
-        print(f"{'ok' if ok else 'FAIL'}: {what}{' -- ' + detail if detail and not ok else ''}")
-        results.append(bool(ok))
-        return ok
+    check = Checks()
 
     machine, magic = MACHINES[sys.argv[2]]
     with open(sys.argv[1], "rb") as f:
@@ -443,9 +442,7 @@ def main():
 
     check_signature(pe, sys.argv[1], ca, check, "the program")
 
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if all(results) else 1
+    return check.summary()
 
 
 if __name__ == "__main__":
