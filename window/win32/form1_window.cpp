@@ -104,7 +104,9 @@ void Form1Window::SetDescription(Control control, const std::string& text) {
   const std::wstring description = Wide(text);
   DescribeForScreenReaders(Child(control), description);
   tooltips_.Set(Child(control), description);
-  if (control != Control::Text4) tooltips_.Make(hwnd_);
+  // Once the window is up, a description is a calculation's: its tooltips
+  // are wanted now. Before (Text4's, at start), the control waits.
+  if (IsWindowVisible(hwnd_)) tooltips_.Make(hwnd_);
 }
 
 bool Form1Window::IsSelected(Control option) const {

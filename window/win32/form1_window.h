@@ -29,7 +29,7 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   std::string Text(Control control) const override;
   void SetText(Control control, const std::string& text) override;
   // The box's tooltip and its description for screen readers. The tooltip
-  // control is made with the first description of a result box, or when
+  // control is made with the first description once the window is shown, or when
   // the pointer first comes over the window.
   void SetDescription(Control control, const std::string& text) override;
   bool IsSelected(Control option) const override;
