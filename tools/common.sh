@@ -35,8 +35,18 @@ ensure_packages() {
     *":i386 "*)
       dpkg --print-foreign-architectures | grep -qx i386 || "${sudo[@]}" dpkg --add-architecture i386 ;;
   esac
-  "${sudo[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A mirror caught mid-sync fails one index; the others still serve.
+  "${sudo[@]}" apt-get update -q || echo "apt-get update failed in part; installing from the lists it has" >&2
+  local install=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends)
+  "${install[@]}" "${missing[@]}" && return 0
+  # The i386 packages (32-bit Wine) need their index to match the amd64
+  # one; when it does not, install the rest, and the tests that need them
+  # are skipped with the reason that they are missing.
+  local native=()
+  for pkg in "${missing[@]}"; do [[ $pkg == *:i386 ]] || native+=("$pkg"); done
+  [ ${#native[@]} -lt ${#missing[@]} ] || return 1
+  echo "Installing without the i386 packages, which apt-get could not install" >&2
+  "${install[@]}" "${native[@]}"
 }
 
 # Starts Xvfb on the first free display from $1 on, exports DISPLAY, and
