@@ -1,7 +1,10 @@
 // 计算: the seven figures and what each box says of them, or a warning
 // that names the wrong date.
 #include <QRegularExpression>
+#include <QStringList>
 #include <QtTest>
+#include <algorithm>
+#include <string>
 
 #include "window/qt/tests/window_test_support.h"
 
@@ -98,15 +101,30 @@ class CalculateTest : public QObject {
     QCOMPARE(Descriptions(window), before);
   }
 
+  // What a screen reader hears (the accessible description, which AT-SPI
+  // carries): the reading of a last period `daysAgo` days before today.
   void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday_data() {
     QTest::addColumn<QString>("cycle");
-    QTest::addColumn<QString>("reading");
-    QTest::newRow("cycle 28") << "28" << QStringLiteral("今天：孕21周+3天，孕中期\n本格");
-    QTest::newRow("cycle 35") << "35" << QStringLiteral("今天：孕20周+3天，孕中期\n您的月经周期是35天，不是28天。");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<QString>("reading");   // how the weeks box begins
+    QTest::addColumn<QStringList>("says");  // all in one result box
+    QTest::addColumn<QString>("saysNot");   // in none
+    const QString usualCycle = QStringLiteral("21～35");
+    QTest::newRow("cycle 28") << "28" << 150 << QStringLiteral("今天：孕21周+3天，孕中期\n本框")
+                              << QStringList{QStringLiteral("具体以医生安排为准")} << usualCycle;
+    QTest::newRow("cycle 35") << "35" << 150 << QStringLiteral("今天：孕20周+3天，孕中期\n本框")
+                              << QStringList{QStringLiteral("按月经周期35天推算")} << usualCycle;
+    QTest::newRow("cycle 5") << "5" << 150 << QStringLiteral("今天：孕24周+5天，孕中期\n本框")
+                             << QStringList{QStringLiteral("21～35天"), QStringLiteral("月经（出血）")} << QString();
+    QTest::newRow("300 days") << "28" << 300 << QStringLiteral("今天：孕42周+6天，孕晚期，过期妊娠")
+                              << QStringList{QStringLiteral("过期妊娠"), QStringLiteral("医生")} << usualCycle;
   }
   void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday() {
     QFETCH(QString, cycle);
+    QFETCH(int, daysAgo);
     QFETCH(QString, reading);
+    QFETCH(QStringList, says);
+    QFETCH(QString, saysNot);
     QTemporaryDir dir;
     MainWindow window(SettingsIn(dir));
     window.Load();
@@ -114,21 +132,39 @@ class CalculateTest : public QObject {
     QVERIFY2(cycleSays.contains(QStringLiteral("从一次月经的第一天到下一次月经第一天的天数")), qPrintable(cycleSays));
     QCOMPARE(window.Widget(Control::Text4)->accessibleDescription(), cycleSays);
 
-    // The last period 150 days before today.
-    for (const auto& [box, text] : {std::pair{Control::Text1, "2011"}, {Control::Text2, "5"}, {Control::Text3, "4"}})
-      window.SetText(box, text);
+    const CalendarDate lastPeriod = *AddDays(kToday, -daysAgo);
+    window.SetText(Control::Text1, std::to_string(lastPeriod.year));
+    window.SetText(Control::Text2, std::to_string(lastPeriod.month));
+    window.SetText(Control::Text3, std::to_string(lastPeriod.day));
     window.SetText(Control::Text4, cycle.toStdString());
     Click(window, Control::Command4);
-    QCOMPARE(TextOf(window, Control::Text6), QStringLiteral("150"));
-    const QString said = window.Widget(Control::Text5)->toolTip();
-    QVERIFY2(said.startsWith(reading), qPrintable(said));
+    QCOMPARE(TextOf(window, Control::Text6), QString::number(daysAgo));
     QVERIFY(!Descriptions(window).contains(QStringLiteral("<differs>")));
+    const auto heard = [&window](Control box) { return window.Widget(box)->accessibleDescription(); };
+    const QString said = heard(Control::Text5);
+    QVERIFY2(said.startsWith(reading), qPrintable(said));
     // The reading agrees with the due date: 280 days less the days left.
     const auto age = QRegularExpression(QStringLiteral("孕(\\d+)周\\+(\\d+)天")).match(said);
     QCOMPARE(age.captured(1).toInt() * 7 + age.captured(2).toInt(), 280 - TextOf(window, Control::Text7).toInt());
+
+    // Each of the due date's boxes names it with its weekday; one of them
+    // holds the checkup schedule, and says the doctor decides.
     const QRegularExpression weekday(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]\\n"));
-    for (Control box : {Control::Text8, Control::Text9, Control::Text10})
-      QVERIFY2(window.Widget(box)->toolTip().contains(weekday), qPrintable(window.Widget(box)->toolTip()));
+    QStringList schedules;
+    for (Control box : {Control::Text8, Control::Text9, Control::Text10}) {
+      QVERIFY2(heard(box).contains(weekday), qPrintable(heard(box)));
+      if (heard(box).contains(QStringLiteral("第1次产检"))) schedules << heard(box);
+    }
+    QCOMPARE(schedules.size(), 1);
+    QVERIFY2(schedules[0].contains(QStringLiteral("具体以医生安排为准")), qPrintable(schedules[0]));
+
+    int saying = 0;
+    for (const ResultField& field : kResultFields) {
+      const QString text = heard(field.box);
+      saying += std::all_of(says.begin(), says.end(), [&text](const QString& s) { return text.contains(s); });
+      QVERIFY2(saysNot.isEmpty() || !text.contains(saysNot), qPrintable(text));
+    }
+    QVERIFY2(saying >= 1, qPrintable(says.join(QLatin1Char(' '))));
   }
 
   void fullWidthDigitsCalculate() {
