@@ -168,7 +168,8 @@ TEST_P(ReadPregnancyTest, ReadsTheAgeAndStageSoThatTheyAgreeWithTheDueDate) {
   EXPECT_EQ(r.within == Within::Within, c.stage != Stage::None);
   std::vector<Checkup> visits;
   for (const CheckupDates& d : r.checkups)
-    if (DaysBetween(d.first, c.input.today) >= 0 && DaysBetween(c.input.today, d.last) >= 0) visits.push_back(d.checkup);
+    if (DaysBetween(d.first, c.input.today) >= 0 && DaysBetween(c.input.today, d.last) >= 0)
+      visits.push_back(d.checkup);
   EXPECT_EQ(visits, c.visits);
 }
 
@@ -203,16 +204,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadingCase{"far past", DaysAgo(5000), {}, Stage::None},
         ReadingCase{"cycle 21: a week later", DaysAgo(150, "21"), {22, 3}, Stage::Middle, Term::NotYet, {C::Third}},
         ReadingCase{"cycle 35: a week earlier", DaysAgo(150, "35"), {20, 3}, Stage::Middle, Term::NotYet, {C::Third}},
-        ReadingCase{"cycle 35, 14+6 shown", DaysAgo(104, "35"), {13, 6}, Stage::Early, Term::NotYet,
-                    {C::First, C::NtScan}},
+        ReadingCase{"cycle 35, 14+6 shown", DaysAgo(104, "35"), {13, 6}, Stage::Early, Term::NotYet, {C::First, C::NtScan}},
         ReadingCase{"cycle 21, 36+0 shown", DaysAgo(252, "21"), {37, 0}, Stage::Late, Term::Term, {C::Weekly}},
         ReadingCase{"cycle 35, before its first day", DaysAgo(6, "35"), {}, Stage::None},
-        ReadingCase{"cycle 28.5 rounds as the due date", DaysAgo(150, "28.5"), {21, 3}, Stage::Middle, Term::NotYet,
-                    {C::Third}},
-        ReadingCase{"cycle 29.5 rounds as the due date", DaysAgo(150, "29.5"), {21, 1}, Stage::Middle, Term::NotYet,
-                    {C::Third}},
-        ReadingCase{"conception", Conception("2011", "05", "15", kOct1), {21, 6}, Stage::Middle, Term::NotYet,
-                    {C::Third}}));
+        ReadingCase{"cycle 28.5 rounds as the due date", DaysAgo(150, "28.5"), {21, 3}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"cycle 29.5 rounds as the due date", DaysAgo(150, "29.5"), {21, 1}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"conception", Conception("2011", "05", "15", kOct1), {21, 6}, Stage::Middle, Term::NotYet, {C::Third}}));
 
 TEST(ReadPregnancyDates, TheWeekdayTheTimeLeftAndTheCheckupsCountFromTheSameDay) {
   auto r = ReadPregnancy(*CalculateDueDate(LastPeriod("2011", "04", "27", "28", kOct1)));
