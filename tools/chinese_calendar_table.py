@@ -43,9 +43,10 @@ NEAR_MIDNIGHT = 300     # seconds: events this close to midnight are listed
 # Observatory's published tables, which could not be consulted when this
 # table was made (no network); the days below are the ones ephem's own
 # computation gives (its times: 2057-09-28 23:59:50, 2089-09-04 23:57:13,
-# 2097-08-07 23:59:18, China time). Computations with other ephemerides or
-# another ΔT forecast may put each of them a few seconds to minutes after
-# midnight, which would start those months a day later. They are written out
+# 2097-08-07 23:59:18, China time, with ephem's ΔT of 124 s, 200 s and
+# 220 s). Computations with other ephemerides or another ΔT forecast (ΔT has
+# grown more slowly than such extrapolations since 2000) may put each of them
+# after midnight, which would start those months a day later. They are written out
 # here so that a later ephem cannot move them silently: each must still come
 # within NEAR_MIDNIGHT of the midnight after or before the day given.
 DECIDED_NEW_MOON_DAYS = {
