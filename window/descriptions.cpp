@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "calc/calendar.h"
+#include "calc/chinese_calendar.h"
 
 namespace duedate {
 namespace {
@@ -26,6 +27,7 @@ const char* CheckupName(Checkup checkup) {
 
 std::string DueDateDescription(const PregnancyReading& r) {
   std::string text = "预产期：" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday);
+  if (const std::string lunar = ChineseDateText(r.due); !lunar.empty()) text += "，" + lunar;
   if (r.checkups.empty()) return text;
   text += "\n产检时间（《孕前和孕期保健指南》，2018）：";
   for (const CheckupDates& c : r.checkups) {

@@ -100,11 +100,11 @@ TEST_P(Form1Calculate, WritesTheSevenFiguresAndKeepsTheEntries) {
 INSTANTIATE_TEST_SUITE_P(Methods, Form1Calculate,
                          testing::Values(CalcCase{"last period", Control::Option1,
                                                   "2012 2 1 6 22 157 123 ", "今天：孕22周+3天，孕中期",
-                                                  "预产期：2012年2月1日，星期三",
+                                                  "预产期：2012年2月1日，星期三，农历壬辰年正月初十",
                                                   "距预产期还有17周4天，共123天（预产期2012年2月1日，星期三）。"},
                                          CalcCase{"conception", Control::Option2,
                                                   "2012 2 5 5 21 153 127 ", "今天：孕21周+6天，孕中期",
-                                                  "预产期：2012年2月5日，星期日",
+                                                  "预产期：2012年2月5日，星期日，农历壬辰年正月十四",
                                                   "距预产期还有18周1天，共127天（预产期2012年2月5日，星期日）。"}));
 
 // What the boxes say, by the cycle and the day of the calculation.
