@@ -1,6 +1,7 @@
 // The Chinese calendar (农历) for the days 1901-02-19 to 2099-12-31, from a
-// table of its years computed from the Moon and the Sun in China time
-// (tools/chinese_calendar_table.py). Nothing is computed before it is asked.
+// table of its years computed from the Moon and the Sun in China time (before
+// 1929, Beijing's local mean time; tools/chinese_calendar_table.py). Nothing is
+// computed before it is asked.
 #pragma once
 
 #include <optional>

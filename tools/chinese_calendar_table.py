@@ -3,7 +3,10 @@
 and the Sun, and writes it as C++ (calc/chinese_calendar_table.h).
 
 The rules are those of GB/T 33661-2017 (农历的编算和颁行):
-  - days are counted in China time, UTC+8;
+  - days are counted in China time, UTC+8 (from 1929; before, as the
+    calendars of those years were reckoned, in Beijing's local mean time,
+    UTC+7:45:40: with UTC+8 throughout, 1916's 春节 would be 2月4日, where the
+    calendars issued for that year, and every table since, have 2月3日);
   - a month begins on the day of a new moon;
   - the month that holds the winter solstice is month 11;
   - a 岁, from one month 11 to the next, that has 13 months has a leap month:
@@ -36,6 +39,14 @@ except ImportError:
 FIRST_YEAR = 1901
 LAST_YEAR = 2099
 CHINA = 8 * ephem.hour  # UTC+8, in days
+BEIJING_MEAN = (7 + 45 / 60 + 40 / 3600) * ephem.hour  # before 1929
+CHINA_TIME_FROM = ephem.Date("1929/1/1") - CHINA        # 1929-01-01 00:00 UTC+8
+
+
+def offset(when):
+    """China time's offset from UT at the moment `when`, in days."""
+    return CHINA if when >= CHINA_TIME_FROM else BEIJING_MEAN
+
 NEAR_MIDNIGHT = 300     # seconds: events this close to midnight are listed
 
 # New moons that fall so close to China midnight that the uncertainty of ΔT
@@ -60,12 +71,12 @@ EPOCH = datetime.date(1899, 12, 31)  # ephem's day 0 begins at its noon
 
 def china_day(when):
     """The China-time day of an ephem date, as a day count from EPOCH."""
-    return math.floor(when + CHINA + 0.5)
+    return math.floor(when + offset(when) + 0.5)
 
 
 def seconds_from_midnight(when):
     """Signed seconds from the nearest China midnight."""
-    frac = (when + CHINA + 0.5) % 1.0
+    frac = (when + offset(when) + 0.5) % 1.0
     return round((frac if frac < 0.5 else frac - 1.0) * 86400)
 
 
@@ -74,7 +85,7 @@ def to_date(day):
 
 
 def china_time_text(when):
-    return str(ephem.Date(when + CHINA))
+    return str(ephem.Date(when + offset(when)))
 
 
 def sun_longitude(when):

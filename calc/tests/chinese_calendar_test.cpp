@@ -37,6 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
         // New moons at 23:55 China time and at 00:02 the next day.
         ChineseCase{{1954, 2, 3}, "农历甲午年正月初一"}, ChineseCase{{2018, 11, 7}, "农历戊戌年九月三十"},
         ChineseCase{{2018, 11, 8}, "农历戊戌年十月初一"},
+        // Before 1929 the day is Beijing's local mean time: 00:05 China time is 23:51 there.
+        ChineseCase{{1916, 2, 3}, "农历丙辰年正月初一"},
         // Leap months: their first and last days, and the day after.
         ChineseCase{{1917, 3, 23}, "农历丁巳年闰二月初一"}, ChineseCase{{1917, 4, 20}, "农历丁巳年闰二月廿九"},
         ChineseCase{{1917, 4, 21}, "农历丁巳年三月初一"}, ChineseCase{{2023, 3, 22}, "农历癸卯年闰二月初一"},
