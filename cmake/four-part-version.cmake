@@ -3,7 +3,7 @@
 # start a program whose assemblyIdentity has fewer (a side-by-side error).
 # project() may give fewer: project(VERSION 1.1) is version 1.1.0.0 there.
 # Included by the top CMakeLists.txt and by the test of the manifest
-# (resources/tests/manifest_version_test.cmake).
+# (resources/tests/configure_test.cmake).
 
 # Sets `out` to `version` (one to four numbers joined by points) with zeros
 # added up to four numbers: 1.1 gives 1.1.0.0.
@@ -12,6 +12,15 @@ function(yuchanqi_four_part_version out version)
     message(FATAL_ERROR "A version of one to four numbers joined by points was expected, not '${version}'")
   endif()
   string(REPLACE "." ";" parts "${version}")
+  # Each number is 16 bits in the version record, and Windows refuses a
+  # manifest with a number above 65535.
+  foreach(part IN LISTS parts)
+    string(LENGTH "${part}" digits)
+    if(digits GREATER 5 OR part GREATER 65535)
+      message(FATAL_ERROR "Version '${version}': each of its numbers must be 0 to 65535, "
+                          "which Windows requires of a program's version; ${part} is not")
+    endif()
+  endforeach()
   list(LENGTH parts count)
   while(count LESS 4)
     list(APPEND parts 0)

@@ -52,6 +52,14 @@ if(_pkcs12 OR YUCHANQI_SIGN_PKCS11_MODULE)
   endforeach()
   # What the tests verify against: the authorities the system trusts.
   set(YUCHANQI_SIGN_CA /etc/ssl/certs/ca-certificates.crt)
+  # A signature without a time stamp is trusted only while the certificate
+  # is valid: on the day it expires, every file signed with it turns
+  # unsigned in Windows' eyes.
+  if(NOT YUCHANQI_SIGN_TIMESTAMP_URL)
+    message(WARNING "Signing ${_what} without a time stamp: the signatures stop verifying when the "
+                    "certificate expires. Give a time-stamp service (RFC 3161), for instance your "
+                    "certificate authority's, with -DYUCHANQI_SIGN_TIMESTAMP_URL=<url>.")
+  endif()
 elseif(YUCHANQI_SIGN_TEST_CERTIFICATE)
   set(YUCHANQI_TEST_CERTIFICATE_DIR ${PROJECT_BINARY_DIR}/test-signing)
   include(${CMAKE_CURRENT_LIST_DIR}/test-signing-certificate.cmake)

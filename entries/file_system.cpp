@@ -3,9 +3,11 @@
 // are in file_system_posix.cpp or file_system_windows.cpp.
 #include "entries/file_system.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <random>
 
 #include "entries/file_system_platform.h"
@@ -14,7 +16,7 @@ namespace duedate {
 namespace fs = std::filesystem;
 using namespace file_system_platform;
 
-fs::path file_system_platform::UnusedNameBeside(const fs::path& file) {
+fs::path file_system_platform::UnusedNameBeside(const fs::path& file, bool backup) {
   static unsigned counter = 0;
   std::uint64_t seed =
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -25,8 +27,8 @@ fs::path file_system_platform::UnusedNameBeside(const fs::path& file) {
   }
   std::mt19937_64 mix(seed + ++counter);
   char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".%lu.%016llx.tmp", ProcessId(),
-                static_cast<unsigned long long>(mix()));
+  std::snprintf(suffix, sizeof suffix, ".%lu.%016llx.%s", ProcessId(),
+                static_cast<unsigned long long>(mix()), backup ? "bak" : "tmp");
   fs::path name = file;
   name += suffix;
   return name;
@@ -34,43 +36,93 @@ fs::path file_system_platform::UnusedNameBeside(const fs::path& file) {
 
 namespace {
 
-// Removes what saves killed part-way left beside `file`: temporary files of
-// processes that no longer run. A save in progress elsewhere is left alone.
-// Names are compared as the system gives them, so no name the system allows
-// can stop the clean-up.
-void RemoveAbandonedTemporaries(const fs::path& file) {
+// A name that a save of `file` left, as UnusedNameBeside makes them.
+struct LeftoverName {
+  unsigned long pid;
+  bool backup;
+};
+
+// Whether `entry` (a name in the folder of `file`) is one; names are
+// compared as the system gives them, so no name the system allows is
+// misread. Exactly "<process id>.<16 hex digits>" stands between the file's
+// name and the ending: a file of the user's own such as "time.txt.2024.tmp"
+// or "time.txt.bak" is none.
+std::optional<LeftoverName> ParseLeftoverName(const fs::path& file, const fs::path& entry) {
   using Name = fs::path::string_type;
   using Char = fs::path::value_type;
   Name prefix = file.filename().native();
   prefix += Char('.');
-  const Name suffix{Char('.'), Char('t'), Char('m'), Char('p')};
-  const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  const fs::path filename = entry.filename();
+  const Name& name = filename.native();
+  constexpr std::size_t kEnding = 4;  // ".tmp", ".bak"
+  if (name.size() <= prefix.size() + kEnding || name.compare(0, prefix.size(), prefix) != 0) return {};
+  const auto endsWith = [&](const char (&ending)[kEnding + 1]) {
+    return std::equal(ending, ending + kEnding, name.end() - kEnding,
+                      [](char a, Char b) { return Char(a) == b; });
+  };
+  const bool backup = endsWith(".bak");
+  if (!backup && !endsWith(".tmp")) return {};
+  std::uint64_t number = 0;
+  std::size_t at = prefix.size();
+  for (; at < name.size() && at < prefix.size() + 10 && name[at] >= Char('0') && name[at] <= Char('9'); ++at)
+    number = number * 10 + static_cast<std::uint64_t>(name[at] - Char('0'));
+  if (number > 0xFFFFFFFFu) return {};  // no process has such a number
+  if (at == prefix.size() || name[at] != Char('.') || name.size() != at + 1 + 16 + kEnding) return {};
+  for (std::size_t i = at + 1; i < at + 1 + 16; ++i)
+    if (!((name[i] >= Char('0') && name[i] <= Char('9')) || (name[i] >= Char('a') && name[i] <= Char('f'))))
+      return {};
+  return LeftoverName{static_cast<unsigned long>(number), backup};
+}
+
+fs::path FolderOf(const fs::path& file) {
+  return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
+// Removes what saves cut short left beside `file`, once it holds whole
+// entries again: the leftovers of processes that no longer run. A save in
+// progress elsewhere is left alone, and while the file is missing or empty
+// nothing goes, whatever happened to it since this save.
+void RemoveLeftovers(const fs::path& file) {
   std::error_code error;
-  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-    const fs::path entry = it->path().filename();
-    const Name& name = entry.native();
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    // Exactly "<process id>.<16 hex digits>" between them: a file of the
-    // user's own such as "time.txt.2024.tmp" is no temporary file of ours.
-    std::uint64_t number = 0;
-    std::size_t at = prefix.size();
-    for (; at < name.size() && at < prefix.size() + 10 && name[at] >= Char('0') && name[at] <= Char('9'); ++at)
-      number = number * 10 + static_cast<std::uint64_t>(name[at] - Char('0'));
-    if (number > 0xFFFFFFFFu) continue;  // no process has such a number
-    const auto pid = static_cast<unsigned long>(number);
-    if (at == prefix.size() || name[at] != Char('.') || name.size() != at + 1 + 16 + suffix.size())
-      continue;
-    bool hex = true;
-    for (std::size_t i = at + 1; i < at + 1 + 16; ++i)
-      hex = hex && ((name[i] >= Char('0') && name[i] <= Char('9')) || (name[i] >= Char('a') && name[i] <= Char('f')));
-    if (!hex || pid == ProcessId() || ProcessAlive(pid)) continue;
+  if (fs::file_size(file, error) == 0 || error) return;
+  for (fs::directory_iterator it(FolderOf(file), error), end; !error && it != end; it.increment(error)) {
+    const std::optional<LeftoverName> name = ParseLeftoverName(file, it->path());
+    if (!name || name->pid == ProcessId() || ProcessAlive(name->pid)) continue;
     std::error_code ignored;
     fs::remove(it->path(), ignored);
   }
 }
+
+}  // namespace
+
+fs::path SaveTargetOf(const fs::path& file) {
+  fs::path target = file;
+  std::error_code error;
+  for (int links = 0; links < 40 && fs::is_symlink(target, error); ++links) {
+    const fs::path link = fs::read_symlink(target, error);
+    if (error) break;
+    target = link.is_absolute() ? link : target.parent_path() / link;
+  }
+  return target;
+}
+
+std::vector<Leftover> LeftoversBeside(const fs::path& file) {
+  std::vector<Leftover> found;
+  std::error_code error;
+  for (fs::directory_iterator it(FolderOf(file), error), end; !error && it != end; it.increment(error)) {
+    const std::optional<LeftoverName> name = ParseLeftoverName(file, it->path());
+    std::error_code unreadable;
+    if (!name || !it->is_regular_file(unreadable)) continue;
+    const fs::file_time_type written = it->last_write_time(unreadable);
+    if (!unreadable) found.push_back({it->path(), name->backup, written});
+  }
+  std::sort(found.begin(), found.end(), [](const Leftover& a, const Leftover& b) {
+    return a.written != b.written ? a.written > b.written : a.backup < b.backup;
+  });
+  return found;
+}
+
+namespace {
 
 // A new file beside the one a save replaces, under a name of its own, as
 // Qt's QSaveFile has it: it takes the bytes, then the file's place, and
@@ -108,7 +160,7 @@ std::error_code ReplaceFileContent(const fs::path& file, const std::string& byte
   TemporaryFile temporary(target);
   error = temporary.Write(bytes);
   if (!error) error = temporary.Commit();
-  if (!error) RemoveAbandonedTemporaries(target.path);
+  if (!error) RemoveLeftovers(target.path);
   return error;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace duedate {
 
@@ -33,9 +34,27 @@ std::error_code CreateEmptyFile(const std::filesystem::path& file);
 //     scanner) is waited for about a second.
 // What a save cannot keep: a hard link. The file takes the new content
 // under its name, and its other names keep the old content.
-// Temporary files that saves killed part-way left beside the file are
-// removed afterwards.
+// What saves cut short left beside the file (see Leftover) is removed
+// afterwards, once the file holds the new content.
 std::error_code ReplaceFileContent(const std::filesystem::path& file, const std::string& bytes);
+
+// What a save cut short (a crash, a power loss, a failure of every way to
+// put a file in place) may leave beside the file it replaces: the new
+// content under a temporary name, "time.txt.<process id>.<16 hex
+// digits>.tmp", and, where the system moves the old file aside first, the
+// old content under a backup name, the same ending in ".bak". Both stay
+// until a later save has put whole entries in place: a start that finds
+// the file missing or empty reads them.
+struct Leftover {
+  std::filesystem::path path;
+  bool backup = false;  // the old content, moved aside whole
+  std::filesystem::file_time_type written;
+};
+// Those beside `file` (the file a save replaces: a link's target), newest
+// first; of two written at once, a new copy before a backup.
+std::vector<Leftover> LeftoversBeside(const std::filesystem::path& file);
+// The file a save of `file` replaces: `file`, or the target of the link.
+std::filesystem::path SaveTargetOf(const std::filesystem::path& file);
 
 // A path as UTF-8 text, to show the user; any name the system allows can
 // be shown.

@@ -42,10 +42,10 @@ std::error_code PutInPlace(const SaveTarget& target, const std::filesystem::path
                            bool& onlyCopy);
 
 // A name beside `file` that no other save, of this process or another, uses:
-// "time.txt.<process id>.<random>.tmp" (the portable part's). A save's
-// temporary file, and its backup where the system keeps one; after the
-// next save of a process that ended, those it left are removed.
-std::filesystem::path UnusedNameBeside(const std::filesystem::path& file);
+// "time.txt.<process id>.<random>.tmp" for a save's temporary file, or
+// ".bak" at the end for the old file moved aside (the portable part's; see
+// Leftover).
+std::filesystem::path UnusedNameBeside(const std::filesystem::path& file, bool backup = false);
 
 unsigned long ProcessId();
 bool ProcessAlive(unsigned long pid);

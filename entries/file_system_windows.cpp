@@ -234,15 +234,19 @@ void Remove(const fs::path& path) {
 //     holding one of them lets go in a moment: tried again, then reported;
 //   - 1177: the old content is under the backup name and the new under its
 //     temporary one. The new goes into place, or else the old goes back;
-//     neither is deleted before the other is in place;
+//     neither is deleted before the other is in place. Where neither can
+//     move, both stay under their names (see Leftover) until a later save
+//     has put the file in place, and the next start reads the newer;
 //   - anything else: some network shares, WebDAV folders and virtual drives
 //     refuse ReplaceFileW but rename, so the new file takes the place by a
 //     rename, with the attributes it was given when written.
+// Whatever an error says, a file found gone is taken as gone: its old
+// content is the backup, if anything, and the new copy stays.
 // At no moment is the file gone without its old or new content beside it.
 std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, bool& onlyCopy) {
   const fs::path& file = target.path;
   if (!target.old) return Move(temporary, file, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  const fs::path backup = UnusedNameBeside(file);
+  const fs::path backup = UnusedNameBeside(file, true);
   const auto replace = [&] {
     return FileSteps().replaceFile(file.c_str(), temporary.c_str(), backup.c_str(),
                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
@@ -270,11 +274,12 @@ std::error_code PutInPlace(const SaveTarget& target, const fs::path& temporary, 
     if (!Move(backup, file, MOVEFILE_WRITE_THROUGH)) onlyCopy = false;  // the old is back
     return error;
   }
-  if (HeldByAnother(error) || Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
-    if (Exists(file)) Remove(backup);  // nothing changed
+  const bool gone = !Exists(file);
+  if (!gone && (HeldByAnother(error) || Is(error, ERROR_UNABLE_TO_MOVE_REPLACEMENT))) {
+    Remove(backup);  // nothing changed
     return error;
   }
-  if (!Exists(file)) {
+  if (gone) {
     // The old file is gone and nothing kept it: the new content is all
     // there is, and goes into place.
     onlyCopy = true;

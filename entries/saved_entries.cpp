@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "calc/calendar.h"
 #include "entries/file_system.h"
@@ -161,20 +162,55 @@ Result<SavedEntries, EntriesFailure> ReadEntries(const std::function<int()>& nex
   return ParseEntries(bytes);
 }
 
-Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
+namespace {
+
+// The first kMaxEntriesBytes of `file`.
+std::error_code ReadBytes(const fs::path& file, std::string& bytes) {
   std::error_code error;
   std::FILE* in = OpenForReading(file, error);
-  if (in == nullptr) return Fail(Unreadable(file, error));
-  std::string bytes(kMaxEntriesBytes, '\0');
+  if (in == nullptr) return error;
+  bytes.assign(kMaxEntriesBytes, '\0');
   errno = 0;
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
   if (std::ferror(in) != 0) error = {errno != 0 ? errno : EIO, std::generic_category()};
   std::fclose(in);
-  if (error) return Fail(Unreadable(file, error));
-  auto read = ParseEntries(bytes);
-  if (read) return read;
-  EntriesFailure failure = read.error();
-  failure.path = file;
+  return error;
+}
+
+// The newest whole entries that a save cut short left beside `file`. A
+// backup is the old file moved aside whole, and counts when it holds saved
+// entries; a new copy counts only as a save writes it, byte for byte, so
+// that one cut short in the writing is never taken.
+std::optional<SavedEntries> LeftBehind(const fs::path& file) {
+  for (const Leftover& leftover : LeftoversBeside(SaveTargetOf(file))) {
+    std::string bytes;
+    if (ReadBytes(leftover.path, bytes)) continue;
+    auto read = ParseEntries(bytes);
+    if (read && (leftover.backup || EntriesFileText(*read) == bytes)) return *read;
+  }
+  return std::nullopt;
+}
+
+bool Missing(const EntriesFailure& failure) {
+  return failure.kind == EntriesFailure::NothingSaved ||
+         (failure.kind == EntriesFailure::Unreadable && failure.error == std::errc::no_such_file_or_directory);
+}
+
+}  // namespace
+
+Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
+  std::string bytes;
+  const std::error_code error = ReadBytes(file, bytes);
+  EntriesFailure failure = Unreadable(file, error);
+  if (!error) {
+    auto read = ParseEntries(bytes);
+    if (read) return read;
+    failure = read.error();
+    failure.path = file;
+  }
+  if (Missing(failure)) {
+    if (std::optional<SavedEntries> left = LeftBehind(file)) return *std::move(left);
+  }
   return Fail(std::move(failure));
 }
 

@@ -58,10 +58,13 @@ struct EntriesFailure {
 Result<Done, EntriesFailure> SaveEntries(const std::filesystem::path& file,
                                          const SavedEntries& entries);
 
-// The entries saved last. When `file` does not exist it is created empty
-// (readable and writable by its owner only) and NothingSaved is given; a
-// file that cannot be read, holds fewer than eight values or holds anything
-// but saved entries is left untouched and gives its failure.
+// The entries saved last. Where `file` is missing or empty and a save cut
+// short left whole entries beside it (see Leftover), the newest of them;
+// else, when `file` does not exist it is created empty (readable and
+// writable by its owner only) and NothingSaved is given; a file that cannot
+// be read, holds fewer than eight values or holds anything but saved
+// entries is left untouched and gives its failure. Nothing left beside it
+// is removed: the next save that succeeds does that.
 Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& file);
 // The same without creating anything: what `file` holds now.
 Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path& file);

@@ -9,12 +9,14 @@ RUN_PACKAGES="cmake ninja-build g++ pkgconf qt6-base-dev libharfbuzz-dev qt6-qpa
 # its setup program (nsis), the Linux program's on Wayland (a headless weston
 # and Qt's plugin), and its Han characters drawn with a pan-CJK font under
 # other languages' locales (fonts-noto-cjk, locales), and its signature
-# with a throwaway certificate (openssl, osslsigncode).
+# with a throwaway certificate (openssl, osslsigncode), and a fresh run of
+# the Chinese calendar table's generator to compare with the committed table
+# (python3-ephem).
 # 32-bit Wine installs on every amd64 host, even where the kernel cannot run it.
 TEST_PACKAGES="$RUN_PACKAGES libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev
   libbenchmark-dev libx11-dev xdotool appstream desktop-file-utils dpkg-dev bc python3 lintian devscripts
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 imagemagick
-  weston qt6-wayland nsis fonts-noto-cjk locales openssl osslsigncode"
+  weston qt6-wayland nsis fonts-noto-cjk locales openssl osslsigncode python3-ephem"
 
 ensure_packages() {
   local missing=() pkg

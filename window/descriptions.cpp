@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "calc/calendar.h"
+#include "calc/chinese_calendar.h"
 
 namespace duedate {
 namespace {
@@ -117,7 +118,9 @@ std::string WeekdayText(Weekday weekday) {
 }
 
 std::string DueDateLine(const PregnancyReading& r) {
-  return "预产期：" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday);
+  std::string text = "预产期：" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday);
+  if (const std::string lunar = ChineseDateText(r.due); !lunar.empty()) text += "，" + lunar;
+  return text;
 }
 
 std::string StageText(const PregnancyReading& r) {

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <tuple>
+#include <chrono>
+#include <utility>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -54,14 +57,23 @@ TEST_F(EntriesFileTest, ReplacesAnEarlierFileWhole) {
   EXPECT_EQ(Strays(), 0);
 }
 
-TEST_F(EntriesFileTest, ASaveClearsOnlyTheTemporaryFilesOfKilledSaves) {
-  const fs::path abandoned = dir_ / "time.txt.99999999.0123456789abcdef.tmp";
+// What saves of a process that no longer runs left: a new copy and the old
+// file moved aside.
+constexpr char kLeftCopy[] = "time.txt.99999999.0123456789abcdef.tmp";
+constexpr char kLeftBackup[] = "time.txt.99999999.0123456789abcdef.bak";
+constexpr char kOlder[] = "2000,1,1,30\r\n2000,1,15,1\r\n";
+
+// Files beside time.txt, oldest first, each written a minute after the one
+// before.
+using Leftovers = std::vector<std::pair<const char*, std::string>>;
+
+TEST_F(EntriesFileTest, ASaveClearsOnlyWhatKilledSavesLeft) {
   const char* const users[] = {"time.txt.2024.tmp", "time.txt.99999999.old.tmp",
                                "time.txt.99999998.0123456789ABCDEF.tmp", "time.txt.bak"};
-  std::ofstream(abandoned) << "2000,1,1,30\r\n";
+  for (const char* name : {kLeftCopy, kLeftBackup}) std::ofstream(dir_ / name) << kOlder;
   for (const char* name : users) std::ofstream(dir_ / name) << "mine";
   ASSERT_TRUE(SaveEntries(file_, Initial()).ok());
-  EXPECT_FALSE(fs::exists(abandoned));
+  for (const char* name : {kLeftCopy, kLeftBackup}) EXPECT_FALSE(fs::exists(dir_ / name)) << name;
   for (const char* name : users) EXPECT_TRUE(fs::exists(dir_ / name)) << name;
 }
 
@@ -78,16 +90,37 @@ TEST_F(EntriesFileTest, FirstStartCreatesAnEmptyFileAndGivesNothing) {
 struct LoadCase : Row {
   std::string bytes;
   SavedEntries expected;
+  Leftovers leftovers = {};
+  bool missing = false;  // no time.txt at all
 };
 
-class LoadEntriesTest : public EntriesFileTest, public testing::WithParamInterface<LoadCase> {};
+class LeftoversTest : public EntriesFileTest {
+ protected:
+  // A load reads what lies beside the file and removes none of it.
+  void Plant(const Leftovers& leftovers) const {
+    auto written = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& [name, bytes] : leftovers) {
+      std::ofstream(dir_ / name, std::ios::binary) << bytes;
+      fs::last_write_time(dir_ / name, written += std::chrono::minutes(1));
+    }
+  }
+  void ExpectKept(const Leftovers& leftovers) const {
+    for (const auto& [name, bytes] : leftovers) EXPECT_EQ(testing_support::FileBytes(dir_ / name), bytes) << name;
+  }
+};
+class LoadEntriesTest : public LeftoversTest, public testing::WithParamInterface<LoadCase> {};
 
 TEST_P(LoadEntriesTest, ReadsEightValues) {
-  Write(GetParam().bytes);
+  const LoadCase& c = GetParam();
+  if (!c.missing) Write(c.bytes);
+  Plant(c.leftovers);
   const auto loaded = LoadEntries(file_);
-  ASSERT_TRUE(loaded.ok()) << GetParam().what << ": " << loaded.error().Reason();
-  EXPECT_EQ(*loaded, GetParam().expected) << GetParam().what;
-  EXPECT_EQ(Read(), GetParam().bytes) << "the file was changed";
+  ASSERT_TRUE(loaded.ok()) << c.what << ": " << loaded.error().Reason();
+  EXPECT_EQ(*loaded, c.expected) << c.what;
+  if (!c.missing) {
+    EXPECT_EQ(Read(), c.bytes) << "the file was changed";
+  }
+  ExpectKept(c.leftovers);
 }
 
 const SavedEntries kSaved{"2011", "4", "27", "28", "2011", "5", "15", CalcMethod::FromLastPeriod};
@@ -119,23 +152,35 @@ INSTANTIATE_TEST_SUITE_P(
                  {"-3", "4", "0.5", "28.5", "2011", "5", "0", CalcMethod::FromConception}},
         LoadCase{"blanks inside quotes", "\" 2011 \" ,\"4\t\",27,28\r\n2011,5,15,0\r\n", kSaved},
         LoadCase{"blank lines and zero bytes after the last value",
-                 std::string(kExample) + "\r\n \t\n" + std::string(16, '\0'), kSaved}));
+                 std::string(kExample) + "\r\n \t\n" + std::string(16, '\0'), kSaved},
+        // A save cut short: the newest whole entries left beside the file.
+        LoadCase{"missing, beside it the old file moved aside and a newer copy: the copy", "", kSaved,
+                 {{kLeftBackup, kOlder}, {kLeftCopy, kExample}}, true},
+        LoadCase{"empty, beside it the old file moved aside", "", kSaved, {{kLeftBackup, kExample}}},
+        LoadCase{"missing, the newer copy cut short in its last value: the old file", "", kSaved,
+                 {{kLeftBackup, kExample}, {kLeftCopy, "2000,1,1,30\r\n2000,1,1"}}, true},
+        LoadCase{"the file's own entries come before any newer copy beside it", kExample, kSaved,
+                 {{kLeftCopy, kOlder}}}));
 
 
 
 struct BadCase : Row {
   std::string bytes;
   EntriesFailure::Kind kind;
+  Leftovers leftovers = {};
 };
 
-class LoadEntriesRefuses : public EntriesFileTest, public testing::WithParamInterface<BadCase> {};
+class LoadEntriesRefuses : public LeftoversTest, public testing::WithParamInterface<BadCase> {};
 
 TEST_P(LoadEntriesRefuses, GivesNothingAndLeavesTheFileAlone) {
-  Write(GetParam().bytes);
+  const BadCase& c = GetParam();
+  Write(c.bytes);
+  Plant(c.leftovers);
   const auto loaded = LoadEntries(file_);
-  ASSERT_FALSE(loaded.ok()) << GetParam().what;
-  EXPECT_EQ(loaded.error().kind, GetParam().kind) << GetParam().what;
-  EXPECT_EQ(Read(), GetParam().bytes);
+  ASSERT_FALSE(loaded.ok()) << c.what;
+  EXPECT_EQ(loaded.error().kind, c.kind) << c.what;
+  EXPECT_EQ(Read(), c.bytes);
+  ExpectKept(c.leftovers);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -184,7 +229,15 @@ INSTANTIATE_TEST_SUITE_P(
                             EntriesFailure::NotEntries},
                     BadCase{"a broken byte-order mark", "\xEF\xBB" "2011,4,27,28\r\n2011,5,15,0\r\n",
                             EntriesFailure::NotEntries},
-                    BadCase{"UTF-16", std::string("\xFF\xFE" "2\0" "0\0", 6), EntriesFailure::NotEntries}));
+                    BadCase{"UTF-16", std::string("\xFF\xFE" "2\0" "0\0", 6), EntriesFailure::NotEntries},
+                    // Nothing beside an empty file that is not whole entries of ours.
+                    BadCase{"empty, beside it a copy short of its last line end", "", EntriesFailure::NothingSaved,
+                            {{kLeftCopy, "2011,4,27,28\r\n2011,5,15,0"}}},
+                    BadCase{"empty, beside it the user's own file moved aside", "", EntriesFailure::NothingSaved,
+                            {{kLeftBackup, "Call the midwife on Monday.\n"}}},
+                    BadCase{"empty, beside it entries under names of the user's own", "",
+                            EntriesFailure::NothingSaved,
+                            {{"time.txt.bak", kExample}, {"time.txt.2024.tmp", kExample}}}));
 
 TEST_F(EntriesFileTest, AHugeFileCostsNoMoreThanItsFirstValues) {
   Write(kExample);

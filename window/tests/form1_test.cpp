@@ -100,11 +100,11 @@ TEST_P(Form1Calculate, WritesTheSevenFiguresAndKeepsTheEntries) {
 INSTANTIATE_TEST_SUITE_P(Methods, Form1Calculate,
                          testing::Values(CalcCase{"last period", Control::Option1,
                                                   "2012 2 1 6 22 157 123 ", "今天：孕22周+3天，孕中期",
-                                                  "预产期：2012年2月1日，星期三",
+                                                  "预产期：2012年2月1日，星期三，农历壬辰年正月初十",
                                                   "距预产期（2012年2月1日，星期三）还有17周4天，共123天。"},
                                          CalcCase{"conception", Control::Option2,
                                                   "2012 2 5 5 21 153 127 ", "今天：孕21周+6天，孕中期",
-                                                  "预产期：2012年2月5日，星期日",
+                                                  "预产期：2012年2月5日，星期日，农历壬辰年正月十四",
                                                   "距预产期（2012年2月5日，星期日）还有18周1天，共127天。"}));
 
 // What the boxes say, by the cycle and the day of the calculation.
@@ -133,7 +133,7 @@ TEST_F(Form1Test, DescriptionsReadTheResultAsAClinicDoes) {
       {"35", {2012, 3, 20}, Control::Text6, {"今天不在孕期之内：今天已超过孕44周+0天"}, "推算"},
       {"28", {2012, 2, 1}, Control::Text7, {"今天就是预产期（2012年2月1日，星期三）。"}, "还有"},
       {"28", {2012, 2, 11}, Control::Text7, {"已超过预产期（2012年2月1日，星期三）10天。"}, "还有"},
-      {"28", {2011, 10, 1}, Control::Text10, {"预产期：2012年2月1日，星期三\n各次产检的日期见“预产期 年”框。"}, "孕"},
+      {"28", {2011, 10, 1}, Control::Text10, {"预产期：2012年2月1日，星期三，农历壬辰年正月初十\n各次产检的日期见“预产期 年”框。"}, "孕"},
       {"28", {2011, 10, 1}, Control::Text8,
        {"《孕前和孕期保健指南（2018）》", "\n第1次产检  孕6周+0天～13周+6天：2011年6月8日～8月2日\n",
         "\nNT检查  孕11周+0天～13周+6天：2011年7月13日～8月2日\n",

@@ -141,7 +141,7 @@ class CalculateTest : public QObject {
 
     // Each of the due date's boxes names it with its weekday; one of them
     // holds the checkup schedule, and says the doctor decides.
-    const QRegularExpression weekday(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]\\n"));
+    const QRegularExpression weekday(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]，农历\\S+\\n"));
     QStringList schedules;
     for (Control box : {Control::Text8, Control::Text9, Control::Text10}) {
       QVERIFY2(heard(box).contains(weekday), qPrintable(heard(box)));
@@ -153,6 +153,34 @@ class CalculateTest : public QObject {
     QString all;
     for (const ResultField& field : kResultFields) all += heard(field.box) + QLatin1Char('|');
     QCOMPARE(all.contains(QStringLiteral("21～35天")), questioned);
+  }
+
+  // With a 28-day cycle the due date is 280 days after the last period.
+  void theDueDatesDescriptionGivesTheChineseCalendarDate_data() {
+    QTest::addColumn<QStringList>("lastPeriod");
+    QTest::addColumn<QString>("due");
+    QTest::newRow("leap month") << QStringList{"2027", "9", "25"}
+                                << QStringLiteral("预产期：2028年7月1日，星期六，农历戊申年闰五月初九");
+    QTest::newRow("before 春节") << QStringList{"2026", "4", "15"}
+                                 << QStringLiteral("预产期：2027年1月20日，星期三，农历丙午年腊月十三");
+    QTest::newRow("today") << QStringList{"2010", "12", "25"}
+                           << QStringLiteral("预产期：2011年10月1日，星期六，农历辛卯年九月初五");
+  }
+  void theDueDatesDescriptionGivesTheChineseCalendarDate() {
+    QFETCH(QStringList, lastPeriod);
+    QFETCH(QString, due);
+    QTemporaryDir dir;
+    MainWindow window(SettingsIn(dir));
+    window.Load();
+    window.SetText(Control::Text1, lastPeriod[0].toStdString());
+    window.SetText(Control::Text2, lastPeriod[1].toStdString());
+    window.SetText(Control::Text3, lastPeriod[2].toStdString());
+    Click(window, Control::Command4);
+    for (Control box : {Control::Text8, Control::Text9, Control::Text10}) {
+      const QWidget* w = window.Widget(box);
+      QCOMPARE(w->accessibleDescription().section(QLatin1Char('\n'), 0, 0), due);
+      QCOMPARE(w->toolTip(), w->accessibleDescription());
+    }
   }
 
   void fullWidthDigitsCalculate() {

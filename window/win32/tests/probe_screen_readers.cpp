@@ -134,7 +134,7 @@ void CheckDescriptions(const Program& program, const fs::path& screenshot) {
   Type(program, Control::Text2, std::to_string(lastPeriod.month));
   Type(program, Control::Text3, std::to_string(lastPeriod.day));
   const std::regex age("孕(\\d+)周\\+(\\d+)天");
-  const std::regex weekday("^预产期：\\d{4}年\\d+月\\d+日，星期(一|二|三|四|五|六|日)\n");
+  const std::regex weekday("^预产期：\\d{4}年\\d+月\\d+日，星期(一|二|三|四|五|六|日)，农历[^\n]+\n");
   for (const auto& [cycle, reading] : {std::pair{"28", "今天：孕21周+3天，孕中期\n"},
                                        {"35", "今天：孕20周+3天，孕中期\n"}}) {
     Type(program, Control::Text4, cycle);
