@@ -54,7 +54,7 @@ WeeksAndDays ToWeeksAndDays(std::int32_t days);
 enum class Weekday { Sunday, Monday, Tuesday, Wednesday, Thursday, Friday, Saturday };
 Weekday WeekdayOf(const CalendarDate& date);
 
-// The visits of the schedule of 《孕前和孕期保健指南》 (2018) and its NT scan.
+// The visits of the schedule of 《孕前和孕期保健指南（2018）》 and its NT scan.
 // Each band runs from the first day of its first week to the last day of
 // its last week: "20–24 周" is 20+0 to 24+6, so the bands meet.
 enum class Checkup { First, NtScan, Second, Third, Fourth, Fifth, Sixth, Weekly };

@@ -25,18 +25,34 @@ const char* CheckupName(Checkup checkup) {
   return "";
 }
 
-std::string DueDateDescription(const PregnancyReading& r) {
-  std::string text = "预产期：" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday);
-  if (const std::string lunar = ChineseDateText(r.due); !lunar.empty()) text += "，" + lunar;
+// "21周+3天", without the 孕 that a range writes once.
+std::string WeeksAndDaysText(WeeksAndDays age) { return Num(age.weeks) + "周+" + Num(age.days) + "天"; }
+
+// "2011年6月8日～8月2日": the year once when both days share it.
+std::string DateRangeText(const CalendarDate& first, const CalendarDate& last) {
+  if (first.year != last.year) return DateText(first) + "～" + DateText(last);
+  return DateText(first) + "～" + Num(last.month) + "月" + Num(last.day) + "日";
+}
+
+// The year box's: the due date and the checkup schedule.
+std::string ScheduleDescription(const PregnancyReading& r) {
+  std::string text = DueDateLine(r);
   if (r.checkups.empty()) return text;
-  text += "\n产检时间（《孕前和孕期保健指南》，2018）：";
+  text += "\n产检时间（依据《孕前和孕期保健指南（2018）》，具体以医生安排为准）：";
   for (const CheckupDates& c : r.checkups) {
     text += "\n" + std::string(CheckupName(c.checkup)) + "  " + GestationalAgeText(c.from) + "～" +
-            GestationalAgeText(c.to) + "：" + DateText(c.first) + "～" + DateText(c.last);
+            WeeksAndDaysText(c.to) + "：" + DateRangeText(c.first, c.last);
   }
   return text;
 }
 
+// The month and day boxes': the due date, and where the schedule is.
+std::string DueDateDescription(const PregnancyReading& r) {
+  if (r.checkups.empty()) return DueDateLine(r);
+  return DueDateLine(r) + "\n各次产检的日期见“预产期 年”框。";
+}
+
+// The one line of context that the three elapsed boxes share.
 std::string TodayText(const PregnancyReading& r) {
   switch (r.within) {
     case Within::BeforeFirstDay:
@@ -45,31 +61,51 @@ std::string TodayText(const PregnancyReading& r) {
       return "按这些日期，今天不在孕期之内：今天已超过孕44周+0天。";
     case Within::Within: break;
   }
-  return "今天：" + GestationalAgeText(r.age) + "，" + StageText(r);
+  std::string text = "今天：" + GestationalAgeText(r.age) + "，" + StageText(r);
+  if (r.term == Term::PostTerm) text += "，请尽快去医院，由医生决定如何处理";
+  return text;
 }
 
-std::string AdjustmentText(const DueDateInput& input, const PregnancyReading& r) {
-  // Only a reading within the pregnancy has weeks to adjust.
-  if (r.adjustment == 0 || r.within != Within::Within) return "";
-  const std::string cycle = NumberText(LeadingNumber(input.cycleLength));
-  return "\n您的月经周期是" + cycle + "天，不是28天。\n格中的数字从您输入的末次月经第一天算起；\n" +
-         "上面的孕周已按周期" + (r.adjustment < 0 ? "减去" : "加上") + Num(std::abs(r.adjustment)) +
-         "天，与预产期一致。";
+// The days box's note on where the pregnancy is counted from: how the cycle
+// moves the weeks read against the box's days, why today may come before
+// the first day, and a cycle that is unlikely to be one.
+std::string StartNote(const DueDateInput& input, const PregnancyReading& r, std::int32_t daysElapsed) {
+  std::string note;
+  if (daysElapsed < 0) {
+    note += input.method == CalcMethod::FromLastPeriod ? "\n您输入的末次月经第一天在今天之后，请核对日期。"
+                                                       : "\n孕期从排卵受精日期前14天算起，这一天在今天之后，请核对日期。";
+  }
+  if (input.method != CalcMethod::FromLastPeriod) return note;
+  const double cycle = LeadingNumber(input.cycleLength);
+  const std::string days = NumberText(cycle) + "天";
+  if (r.adjustment != 0 && r.within == Within::Within) {
+    note += "\n按月经周期" + days + "推算，孕周比本框从末次月经算起的数字" + (r.adjustment < 0 ? "少" : "多") +
+            Num(std::abs(r.adjustment)) + "天，与预产期一致。";
+  } else if (r.within == Within::BeforeFirstDay && daysElapsed >= 0) {
+    // Only a cycle above 28 puts the first day after the last period.
+    note += "\n按月经周期" + days + "推算，孕期的第一天比末次月经第一天晚" + Num(-r.adjustment) +
+            "天，还在今天之后。";
+  }
+  if (cycle < 21 || cycle > 35) {
+    note += "\n月经周期通常为21～35天，这次按" + days +
+            "计算，不在此范围内。\n请核对“月经周期”框是否漏填，或误填成了月经（出血）持续的天数；\n"
+            "周期确实在此范围之外时，预产期请以医生根据B超核定的为准。";
+  }
+  return note;
 }
 
+// Text7's: the due date once, in brackets after the word.
 std::string RemainingText(const PregnancyReading& r) {
-  const std::string due = "（预产期" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday) + "）";
-  if (!r.remaining) return "已超过预产期" + Num(r.daysOverdue) + "天" + due + "。";
-  if (r.daysRemaining == 0) return "今天就是预产期" + due + "。";
-  return "距预产期还有" + Num(r.remaining->weeks) + "周" + Num(r.remaining->days) + "天，共" +
-         Num(r.daysRemaining) + "天" + due + "。";
+  const std::string due = "预产期（" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday) + "）";
+  if (!r.remaining) return "已超过" + due + Num(r.daysOverdue) + "天。";
+  if (r.daysRemaining == 0) return "今天就是" + due + "。";
+  return "距" + due + "还有" + Num(r.remaining->weeks) + "周" + Num(r.remaining->days) + "天，共" +
+         Num(r.daysRemaining) + "天。";
 }
 
 }  // namespace
 
-std::string GestationalAgeText(WeeksAndDays age) {
-  return "孕" + Num(age.weeks) + "周+" + Num(age.days) + "天";
-}
+std::string GestationalAgeText(WeeksAndDays age) { return "孕" + WeeksAndDaysText(age); }
 
 std::string DateText(const CalendarDate& date) {
   return Num(date.year) + "年" + Num(date.month) + "月" + Num(date.day) + "日";
@@ -81,6 +117,12 @@ std::string WeekdayText(Weekday weekday) {
   return kNames[static_cast<int>(weekday)];
 }
 
+std::string DueDateLine(const PregnancyReading& r) {
+  std::string text = "预产期：" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday);
+  if (const std::string lunar = ChineseDateText(r.due); !lunar.empty()) text += "，" + lunar;
+  return text;
+}
+
 std::string StageText(const PregnancyReading& r) {
   switch (r.stage) {
     case Stage::None: return "";
@@ -90,7 +132,7 @@ std::string StageText(const PregnancyReading& r) {
   }
   switch (r.term) {
     case Term::NotYet: return "孕晚期";
-    case Term::Term: return "孕晚期，足月";
+    case Term::Term: return "孕晚期，已足月";
     case Term::PostTerm: return "孕晚期，过期妊娠";
   }
   return "孕晚期";
@@ -99,18 +141,18 @@ std::string StageText(const PregnancyReading& r) {
 std::vector<BoxDescription> ResultDescriptions(const DueDateInput& input, const DueDateResult& result) {
   const PregnancyReading r = ReadPregnancy(result);
   const std::string due = DueDateDescription(r);
-  const std::string today = TodayText(r) + AdjustmentText(input, r);
+  const std::string today = TodayText(r);
   const std::string from = input.method == CalcMethod::FromLastPeriod
                                ? "从末次月经第一天到今天"
                                : "从排卵受精日期前14天到今天";
   return {
-      {Control::Text8, due},
+      {Control::Text8, ScheduleDescription(r)},
       {Control::Text9, due},
       {Control::Text10, due},
-      {Control::Text11, today + "\n本格的月数：" + from +
+      {Control::Text11, today + "\n本框的月数：" + from +
                             "跨过的月份数（只看年和月，不看日），不是“第几个月”。"},
-      {Control::Text5, today + "\n本格的周数：" + from + "满7天的整周数，不足一周的天数不计。"},
-      {Control::Text6, today + "\n本格的天数：" + from + "的天数。"},
+      {Control::Text5, today + "\n本框的周数：" + from + "满7天的整周数，不足一周的天数不计。"},
+      {Control::Text6, today + "\n本框的天数：" + from + "的天数。" + StartNote(input, r, result.daysElapsed)},
       {Control::Text7, RemainingText(r)},
   };
 }

@@ -1,6 +1,10 @@
 // What the boxes of the window say when the pointer rests on them, and what
 // a screen reader reads as their description: the reading of the results as
-// a clinic gives it, and what the cycle length is.
+// a clinic gives it, and what the cycle length is. Each box says its own
+// part once: the due date's year box the checkup schedule, its month and
+// day boxes the due date and where the schedule is; the three elapsed boxes
+// share one line of context (today's weeks and stage), and only the days
+// box adds the note on the cycle and on the first day counted.
 #pragma once
 
 #include <string>
@@ -23,7 +27,9 @@ std::string GestationalAgeText(WeeksAndDays age);
 std::string DateText(const CalendarDate& date);
 // "星期三".
 std::string WeekdayText(Weekday weekday);
-// "孕中期", "孕晚期，足月"; empty outside the pregnancy.
+// "预产期：2012年2月1日，星期三", the first line of the due date's boxes.
+std::string DueDateLine(const PregnancyReading& reading);
+// "孕中期", "孕晚期，已足月"; empty outside the pregnancy.
 std::string StageText(const PregnancyReading& reading);
 
 struct BoxDescription {

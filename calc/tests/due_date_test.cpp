@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "calc/due_date.h"
 #include "calc/reading.h"
@@ -148,6 +149,9 @@ struct ReadingCase {
   WeeksAndDays age;  // {0, 0} outside the pregnancy
   Stage stage;
   Term term = Term::NotYet;
+  // The visits whose dates hold today. The bands are the guideline's:
+  // 6–13+6, NT 11–13+6, 14–19+6, 20–24+6, 25–28+6, 29–32+6, 33–36+6, 37–41+6.
+  std::vector<Checkup> visits = {};
 };
 void PrintTo(const ReadingCase& c, std::ostream* out) { *out << c.what; }
 
@@ -162,32 +166,50 @@ TEST_P(ReadPregnancyTest, ReadsTheAgeAndStageSoThatTheyAgreeWithTheDueDate) {
   EXPECT_EQ(r.stage, c.stage);
   EXPECT_EQ(r.term, c.term);
   EXPECT_EQ(r.within == Within::Within, c.stage != Stage::None);
+  std::vector<Checkup> visits;
+  for (const CheckupDates& d : r.checkups)
+    if (DaysBetween(d.first, c.input.today) >= 0 && DaysBetween(c.input.today, d.last) >= 0)
+      visits.push_back(d.checkup);
+  EXPECT_EQ(visits, c.visits);
 }
 
+using C = Checkup;
 INSTANTIATE_TEST_SUITE_P(
     Boundaries, ReadPregnancyTest,
     testing::Values(
         ReadingCase{"the first day", DaysAgo(0), {0, 0}, Stage::Early},
         ReadingCase{"the day before", DaysAgo(-1), {}, Stage::None},
-        ReadingCase{"13+6", DaysAgo(97), {13, 6}, Stage::Early},
-        ReadingCase{"14+0", DaysAgo(98), {14, 0}, Stage::Middle},
-        ReadingCase{"27+6", DaysAgo(195), {27, 6}, Stage::Middle},
-        ReadingCase{"28+0", DaysAgo(196), {28, 0}, Stage::Late},
-        ReadingCase{"36+6", DaysAgo(258), {36, 6}, Stage::Late},
-        ReadingCase{"37+0", DaysAgo(259), {37, 0}, Stage::Late, Term::Term},
-        ReadingCase{"41+6", DaysAgo(293), {41, 6}, Stage::Late, Term::Term},
+        ReadingCase{"5+6", DaysAgo(41), {5, 6}, Stage::Early},
+        ReadingCase{"6+0", DaysAgo(42), {6, 0}, Stage::Early, Term::NotYet, {C::First}},
+        ReadingCase{"10+6", DaysAgo(76), {10, 6}, Stage::Early, Term::NotYet, {C::First}},
+        ReadingCase{"11+0", DaysAgo(77), {11, 0}, Stage::Early, Term::NotYet, {C::First, C::NtScan}},
+        ReadingCase{"13+6", DaysAgo(97), {13, 6}, Stage::Early, Term::NotYet, {C::First, C::NtScan}},
+        ReadingCase{"14+0", DaysAgo(98), {14, 0}, Stage::Middle, Term::NotYet, {C::Second}},
+        ReadingCase{"19+6", DaysAgo(139), {19, 6}, Stage::Middle, Term::NotYet, {C::Second}},
+        ReadingCase{"20+0", DaysAgo(140), {20, 0}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"24+6", DaysAgo(174), {24, 6}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"25+0", DaysAgo(175), {25, 0}, Stage::Middle, Term::NotYet, {C::Fourth}},
+        ReadingCase{"27+6", DaysAgo(195), {27, 6}, Stage::Middle, Term::NotYet, {C::Fourth}},
+        ReadingCase{"28+0", DaysAgo(196), {28, 0}, Stage::Late, Term::NotYet, {C::Fourth}},
+        ReadingCase{"28+6", DaysAgo(202), {28, 6}, Stage::Late, Term::NotYet, {C::Fourth}},
+        ReadingCase{"29+0", DaysAgo(203), {29, 0}, Stage::Late, Term::NotYet, {C::Fifth}},
+        ReadingCase{"32+6", DaysAgo(230), {32, 6}, Stage::Late, Term::NotYet, {C::Fifth}},
+        ReadingCase{"33+0", DaysAgo(231), {33, 0}, Stage::Late, Term::NotYet, {C::Sixth}},
+        ReadingCase{"36+6", DaysAgo(258), {36, 6}, Stage::Late, Term::NotYet, {C::Sixth}},
+        ReadingCase{"37+0", DaysAgo(259), {37, 0}, Stage::Late, Term::Term, {C::Weekly}},
+        ReadingCase{"41+6", DaysAgo(293), {41, 6}, Stage::Late, Term::Term, {C::Weekly}},
         ReadingCase{"42+0", DaysAgo(294), {42, 0}, Stage::Late, Term::PostTerm},
         ReadingCase{"44+0", DaysAgo(308), {44, 0}, Stage::Late, Term::PostTerm},
         ReadingCase{"44+1", DaysAgo(309), {}, Stage::None},
         ReadingCase{"far past", DaysAgo(5000), {}, Stage::None},
-        ReadingCase{"cycle 21: a week later", DaysAgo(150, "21"), {22, 3}, Stage::Middle},
-        ReadingCase{"cycle 35: a week earlier", DaysAgo(150, "35"), {20, 3}, Stage::Middle},
-        ReadingCase{"cycle 35, 14+6 shown", DaysAgo(104, "35"), {13, 6}, Stage::Early},
-        ReadingCase{"cycle 21, 36+0 shown", DaysAgo(252, "21"), {37, 0}, Stage::Late, Term::Term},
+        ReadingCase{"cycle 21: a week later", DaysAgo(150, "21"), {22, 3}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"cycle 35: a week earlier", DaysAgo(150, "35"), {20, 3}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"cycle 35, 14+6 shown", DaysAgo(104, "35"), {13, 6}, Stage::Early, Term::NotYet, {C::First, C::NtScan}},
+        ReadingCase{"cycle 21, 36+0 shown", DaysAgo(252, "21"), {37, 0}, Stage::Late, Term::Term, {C::Weekly}},
         ReadingCase{"cycle 35, before its first day", DaysAgo(6, "35"), {}, Stage::None},
-        ReadingCase{"cycle 28.5 rounds as the due date", DaysAgo(150, "28.5"), {21, 3}, Stage::Middle},
-        ReadingCase{"cycle 29.5 rounds as the due date", DaysAgo(150, "29.5"), {21, 1}, Stage::Middle},
-        ReadingCase{"conception", Conception("2011", "05", "15", kOct1), {21, 6}, Stage::Middle}));
+        ReadingCase{"cycle 28.5 rounds as the due date", DaysAgo(150, "28.5"), {21, 3}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"cycle 29.5 rounds as the due date", DaysAgo(150, "29.5"), {21, 1}, Stage::Middle, Term::NotYet, {C::Third}},
+        ReadingCase{"conception", Conception("2011", "05", "15", kOct1), {21, 6}, Stage::Middle, Term::NotYet, {C::Third}}));
 
 TEST(ReadPregnancyDates, TheWeekdayTheTimeLeftAndTheCheckupsCountFromTheSameDay) {
   auto r = ReadPregnancy(*CalculateDueDate(LastPeriod("2011", "04", "27", "28", kOct1)));

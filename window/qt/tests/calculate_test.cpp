@@ -2,6 +2,7 @@
 // that names the wrong date.
 #include <QRegularExpression>
 #include <QtTest>
+#include <string>
 
 #include "window/qt/tests/window_test_support.h"
 
@@ -98,15 +99,24 @@ class CalculateTest : public QObject {
     QCOMPARE(Descriptions(window), before);
   }
 
+  // What a screen reader hears (the accessible description, which AT-SPI
+  // carries) of a last period `daysAgo` days before today.
   void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday_data() {
     QTest::addColumn<QString>("cycle");
-    QTest::addColumn<QString>("reading");
-    QTest::newRow("cycle 28") << "28" << QStringLiteral("今天：孕21周+3天，孕中期\n本格");
-    QTest::newRow("cycle 35") << "35" << QStringLiteral("今天：孕20周+3天，孕中期\n您的月经周期是35天，不是28天。");
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<QString>("reading");  // how the weeks box begins
+    QTest::addColumn<bool>("questioned");  // a box names the usual cycle
+    QTest::newRow("cycle 28") << "28" << 150 << QStringLiteral("今天：孕21周+3天，孕中期\n本框") << false;
+    QTest::newRow("cycle 35") << "35" << 150 << QStringLiteral("今天：孕20周+3天，孕中期\n本框") << false;
+    QTest::newRow("cycle 5") << "5" << 150 << QStringLiteral("今天：孕24周+5天，孕中期\n本框") << true;
+    QTest::newRow("300 days") << "28" << 300 << QStringLiteral("今天：孕42周+6天，孕晚期，过期妊娠，请尽快去医院，由医生")
+                              << false;
   }
   void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday() {
     QFETCH(QString, cycle);
+    QFETCH(int, daysAgo);
     QFETCH(QString, reading);
+    QFETCH(bool, questioned);
     QTemporaryDir dir;
     MainWindow window(SettingsIn(dir));
     window.Load();
@@ -114,21 +124,35 @@ class CalculateTest : public QObject {
     QVERIFY2(cycleSays.contains(QStringLiteral("从一次月经的第一天到下一次月经第一天的天数")), qPrintable(cycleSays));
     QCOMPARE(window.Widget(Control::Text4)->accessibleDescription(), cycleSays);
 
-    // The last period 150 days before today.
-    for (const auto& [box, text] : {std::pair{Control::Text1, "2011"}, {Control::Text2, "5"}, {Control::Text3, "4"}})
-      window.SetText(box, text);
+    const CalendarDate lastPeriod = *AddDays(kToday, -daysAgo);
+    window.SetText(Control::Text1, std::to_string(lastPeriod.year));
+    window.SetText(Control::Text2, std::to_string(lastPeriod.month));
+    window.SetText(Control::Text3, std::to_string(lastPeriod.day));
     window.SetText(Control::Text4, cycle.toStdString());
     Click(window, Control::Command4);
-    QCOMPARE(TextOf(window, Control::Text6), QStringLiteral("150"));
-    const QString said = window.Widget(Control::Text5)->toolTip();
-    QVERIFY2(said.startsWith(reading), qPrintable(said));
+    QCOMPARE(TextOf(window, Control::Text6), QString::number(daysAgo));
     QVERIFY(!Descriptions(window).contains(QStringLiteral("<differs>")));
+    const auto heard = [&window](Control box) { return window.Widget(box)->accessibleDescription(); };
+    const QString said = heard(Control::Text5);
+    QVERIFY2(said.startsWith(reading), qPrintable(said));
     // The reading agrees with the due date: 280 days less the days left.
     const auto age = QRegularExpression(QStringLiteral("孕(\\d+)周\\+(\\d+)天")).match(said);
     QCOMPARE(age.captured(1).toInt() * 7 + age.captured(2).toInt(), 280 - TextOf(window, Control::Text7).toInt());
+
+    // Each of the due date's boxes names it with its weekday; one of them
+    // holds the checkup schedule, and says the doctor decides.
     const QRegularExpression weekday(QStringLiteral("^预产期：\\d{4}年\\d+月\\d+日，星期[一二三四五六日]，农历\\S+\\n"));
-    for (Control box : {Control::Text8, Control::Text9, Control::Text10})
-      QVERIFY2(window.Widget(box)->toolTip().contains(weekday), qPrintable(window.Widget(box)->toolTip()));
+    QStringList schedules;
+    for (Control box : {Control::Text8, Control::Text9, Control::Text10}) {
+      QVERIFY2(heard(box).contains(weekday), qPrintable(heard(box)));
+      if (heard(box).contains(QStringLiteral("第1次产检"))) schedules << heard(box);
+    }
+    QCOMPARE(schedules.size(), 1);
+    QVERIFY2(schedules[0].contains(QStringLiteral("具体以医生安排为准")), qPrintable(schedules[0]));
+
+    QString all;
+    for (const ResultField& field : kResultFields) all += heard(field.box) + QLatin1Char('|');
+    QCOMPARE(all.contains(QStringLiteral("21～35天")), questioned);
   }
 
   // With a 28-day cycle the due date is 280 days after the last period.
