@@ -78,13 +78,15 @@ const std::wstring* DescriptionOf(HWND box) {
   return named != nullptr && !named->description.empty() ? &named->description : nullptr;
 }
 
-// The standard accessible object of a control, answering for its name and
-// description itself and passing every other question on. It is one COM object: whichever of
-// its interfaces is asked for IUnknown answers with the same pointer, and
-// the standard object's own interfaces are never handed out. Of those, what
-// screen readers use of an edit control is passed on through interfaces of
-// ours (IAccessible, IDispatch, IEnumVARIANT and IOleWindow); others, such as
-// IServiceProvider, are not offered.
+// The standard accessible object of a control, answering for its name,
+// description and help itself and passing every other question on. It is
+// one COM object: whichever of its interfaces is asked for IUnknown answers
+// with the same pointer, and the standard object's own interfaces are never
+// handed out. Of those, what screen readers use of an edit control is passed
+// on through interfaces of ours (IAccessible, IDispatch, IEnumVARIANT and
+// IOleWindow); others are not offered. IServiceProvider least of all: UI
+// Automation asks it for a provider of the box (IAccessibleEx), which would
+// then answer in place of this object, with the standard names.
 class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
  public:
   NamedAccessible(IAccessible* standard, HWND box, const std::wstring& name)
@@ -125,17 +127,20 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   // IAccessible: the name is ours.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!IsSelf(child)) return standard_->get_accName(child, name);
-    if (name == nullptr) return E_POINTER;
-    *name = ole.allocString(name_.data(), static_cast<UINT>(name_.size()));
-    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+    return Give(name_, name);
   }
-  // … and the description, the box's as it stands when asked.
+  // … and the description, the box's as it stands when asked. The same
+  // text is its help: UI Automation's proxy for Active Accessibility
+  // (Narrator's way in) makes HelpText of accHelp and drops accDescription.
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
     const std::wstring* ours = IsSelf(child) ? DescriptionOf(box_) : nullptr;
     if (ours == nullptr) return standard_->get_accDescription(child, description);
-    if (description == nullptr) return E_POINTER;
-    *description = ole.allocString(ours->data(), static_cast<UINT>(ours->size()));
-    return *description != nullptr ? S_OK : E_OUTOFMEMORY;
+    return Give(*ours, description);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    const std::wstring* ours = IsSelf(child) ? DescriptionOf(box_) : nullptr;
+    if (ours == nullptr) return standard_->get_accHelp(child, help);
+    return Give(*ours, help);
   }
 
   // IDispatch and the rest of IAccessible: the standard object's.
@@ -152,20 +157,23 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argument) override {
-    // The name and description asked for late-bound, of the box itself,
-    // are ours too.
-    if ((id == DISPID_ACC_NAME || (id == DISPID_ACC_DESCRIPTION && DescriptionOf(box_) != nullptr)) &&
+    // The name, description and help asked for late-bound, of the box
+    // itself, are ours too.
+    const bool described = DescriptionOf(box_) != nullptr;
+    if ((id == DISPID_ACC_NAME || (described && (id == DISPID_ACC_DESCRIPTION || id == DISPID_ACC_HELP))) &&
         (flags & DISPATCH_PROPERTYGET) != 0 && result != nullptr &&
         params != nullptr && params->cNamedArgs == 0 &&
         (params->cArgs == 0 || (params->cArgs == 1 && IsSelfArgument(params->rgvarg[0])))) {
       VARIANT self{};
       self.vt = VT_I4;
       self.lVal = CHILDID_SELF;
-      BSTR name = nullptr;
-      const HRESULT got = id == DISPID_ACC_NAME ? get_accName(self, &name) : get_accDescription(self, &name);
+      BSTR text = nullptr;
+      const HRESULT got = id == DISPID_ACC_NAME          ? get_accName(self, &text)
+                          : id == DISPID_ACC_DESCRIPTION ? get_accDescription(self, &text)
+                                                         : get_accHelp(self, &text);
       if (SUCCEEDED(got)) {
         result->vt = VT_BSTR;
-        result->bstrVal = name;
+        result->bstrVal = text;
       }
       return got;
     }
@@ -188,9 +196,6 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     return standard_->get_accState(child, state);
-  }
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-    return standard_->get_accHelp(child, help);
   }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
     return standard_->get_accHelpTopic(file, child, topic);
@@ -279,6 +284,13 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
  private:
   ~NamedAccessible() { standard_->Release(); }
 
+  // `text` handed to the caller as a string of its own.
+  static HRESULT Give(const std::wstring& text, BSTR* to) {
+    if (to == nullptr) return E_POINTER;
+    *to = ole.allocString(text.data(), static_cast<UINT>(text.size()));
+    return *to != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+
   // Calls the standard object's own `Interface`, let go at once.
   template <class Interface, class Call>
   HRESULT Through(Call call) {
@@ -361,6 +373,7 @@ void DescribeForScreenReaders(HWND box, std::wstring description) {
   if (named == nullptr || named->description == description) return;
   named->description = std::move(description);
   NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, box, OBJID_CLIENT, CHILDID_SELF);
+  NotifyWinEvent(EVENT_OBJECT_HELPCHANGE, box, OBJID_CLIENT, CHILDID_SELF);  // UI Automation's HelpText
 }
 
 void EndScreenReaderSupport() {

@@ -34,7 +34,9 @@ namespace duedate::win32 {
 void NameForScreenReaders(HWND box, std::wstring name);
 
 // From now on a box named above tells screen readers `description` as its
-// description (accDescription), and they hear that it changed.
+// description (accDescription, which NVDA reads) and as its help (accHelp,
+// which UI Automation, and so Narrator, reads as HelpText), and they hear
+// that both changed.
 void DescribeForScreenReaders(HWND box, std::wstring description);
 
 // Ends OLE on the UI thread if a screen reader made it start; call once,

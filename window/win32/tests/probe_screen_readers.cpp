@@ -30,22 +30,25 @@ VARIANT Self() {
   return self;
 }
 
-// A box's accessible description, asked from this process as a screen
-// reader asks; empty where it has none.
-std::string DescriptionOf(HWND box) {
+// A box's accessible description (or help), asked from this process as a
+// screen reader asks, through IAccessible or, `late`, IDispatch; empty where it has none.
+std::string DescriptionOf(HWND box, DISPID id = DISPID_ACC_DESCRIPTION, bool late = false) {
   IAccessible* accessible = nullptr;
   if (FAILED(AccessibleObjectFromWindow(box, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&accessible))) ||
       accessible == nullptr) {
     return "<no IAccessible>";
   }
-  BSTR description = nullptr;
-  const HRESULT hr = accessible->get_accDescription(Self(), &description);
-  std::string got = hr == S_OK && description != nullptr
-                        ? Utf8(std::wstring(description, SysStringLen(description))) : "";
-  SysFreeString(description);
+  VARIANT got{};
+  DISPPARAMS none{};
+  const HRESULT hr = late ? accessible->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &got, nullptr, nullptr)
+                     : id == DISPID_ACC_HELP ? (got.vt = VT_BSTR, accessible->get_accHelp(Self(), &got.bstrVal))
+                                             : (got.vt = VT_BSTR, accessible->get_accDescription(Self(), &got.bstrVal));
+  std::string text = hr == S_OK && got.vt == VT_BSTR && got.bstrVal != nullptr
+                         ? Utf8(std::wstring(got.bstrVal, SysStringLen(got.bstrVal))) : "";
+  VariantClear(&got);
   accessible->Release();
-  return got;
+  return text;
 }
 
 // The program's tooltip controls: the windows of that class it owns.
@@ -150,6 +153,10 @@ void CheckDescriptions(const Program& program, const fs::path& screenshot) {
     Check(std::regex_search(due, weekday), what + "Text8 names the due date's weekday", due);
     const std::string all = ResultDescriptions(program, tip);
     Check(all.find("<tooltip differs>") == std::string::npos, what + "each box's tooltip shows its description", all);
+    for (const auto& [box, described] : {std::pair{Control::Text5, weeks}, {Control::Text8, due}})
+      for (bool late : {false, true})  // the help, which UI Automation (Narrator) reads
+        Check(DescriptionOf(Item(program, box), DISPID_ACC_HELP, late) == described,
+              what + ControlName(SpecOf(box)) + "'s help is its description" + (late ? ", through IDispatch" : ""));
   }
   Check(TooltipsOf(program).size() == 1 && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 8,
         "one tooltip control serves the seven result boxes and Text4");
@@ -229,7 +236,7 @@ struct Interface {
 const Interface kInterfaces[] = {
     {"IUnknown", __uuidof(IUnknown)},         {"IDispatch", __uuidof(IDispatch)},
     {"IAccessible", __uuidof(IAccessible)},   {"IEnumVARIANT", __uuidof(IEnumVARIANT)},
-    {"IOleWindow", __uuidof(IOleWindow)},     {"IServiceProvider", __uuidof(IServiceProvider)},
+    {"IOleWindow", __uuidof(IOleWindow)},     {"IServiceProvider", __uuidof(IServiceProvider)},  // never offered
 };
 
 }  // namespace
@@ -297,7 +304,13 @@ void CheckComIdentity(IAccessible* accessible, const std::string& who, const std
     if (itsIdentity != nullptr) itsIdentity->Release();
     through->Release();
   }
+  Check(!offered[std::size(kInterfaces) - 1], who + ": IServiceProvider, where UI Automation finds providers, is not offered");
   identity->Release();
+}
+
+std::vector<DWORD> changesHeard;  // of the accessible objects of this process
+void CALLBACK HearChange(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) changesHeard.push_back(event);
 }
 
 // A copy of the object's enumerator is an accessible object of the same
@@ -371,6 +384,14 @@ void CheckNamedBoxIdentity() {
     }
     accessible->Release();
   }
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_HELPCHANGE, nullptr, HearChange,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  win32::DescribeForScreenReaders(box, L"孕20周+3天");
+  MSG message;
+  WaitFor([&] { while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message); return changesHeard.size() >= 2; });
+  Check(changesHeard == std::vector<DWORD>{EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_HELPCHANGE},
+        "a named box's new description is heard as a description change and a help change");
+  UnhookWinEvent(hook);
   DestroyWindow(window);
 }
 
