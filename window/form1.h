@@ -54,9 +54,9 @@ struct EntriesElsewhere {
   // Saved to on leaving; its folder is made when the entries are first
   // saved.
   std::filesystem::path file;
-  // Read in turn at start, the newest first (`file` among them where it
-  // holds anything): the first that holds anything is shown. One that is
-  // absent, empty or cannot be read is passed over.
+  // Read in turn at start, the newest first (`file` among them): the first
+  // that holds anything is shown. One that is absent, empty or cannot be
+  // read is passed over.
   std::vector<std::filesystem::path> copies;
 };
 

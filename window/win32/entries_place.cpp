@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -103,6 +104,10 @@ std::optional<EntriesElsewhere> EntriesElsewhereIfProtected(const std::filesyste
   if (!virtualStore.empty()) AddCopy(copies, virtualStore, AttributesOf(virtualStore));
   EntriesElsewhere elsewhere{dataFile, {}};
   for (const std::wstring& copy : NewestFirst(std::move(copies))) elsewhere.copies.emplace_back(copy);
+  // The file saved to is read last even where it is missing or empty, so
+  // that reading it may find what a save cut short left beside it.
+  if (std::find(elsewhere.copies.begin(), elsewhere.copies.end(), elsewhere.file) == elsewhere.copies.end())
+    elsewhere.copies.push_back(elsewhere.file);
   return elsewhere;
 }
 
