@@ -260,9 +260,8 @@ void CheckProtectedFolder(const fs::path& work) {
       program.WaitForExit();
     }
   }
-  // A protected folder holding a "time.txt" written in 2020 (run-probe.sh),
-  // when the program once ran elevated there: whatever was written last is
-  // shown.
+  // A protected folder holding a "time.txt" of 2020 (run-probe.sh), as an
+  // elevated session leaves one: the entries written last are shown.
   const fs::path holding = work / L"只读 old", own = holding / "time.txt";
   const std::string ownBytes = FileBytes(own);
   fs::remove(dataFile);

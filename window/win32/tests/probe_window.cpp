@@ -185,24 +185,20 @@ void CheckDpiChanges(const Program& program) {
     Settle(program);
     CheckGeometry(program, dpi);
   }
-  // As Windows 8.1 and 10 before 1703 move it (per-monitor awareness v1):
-  // no question first, and a rectangle that scales the whole window, frame
-  // and all. The window takes its place, and the layout's client area.
+  // As Windows 8.1 and 10 before 1703 move it (per-monitor v1): no question
+  // first, and a rectangle that scales the frame too. Only its place is taken.
   for (int from = 96; int dpi : {192, 96}) {
-    RECT window{};
-    GetWindowRect(program.form, &window);
-    const RECT scaled{window.left + 8, window.top + 8, window.left + 8 + MulDiv(window.right - window.left, dpi, from),
-                      window.top + 8 + MulDiv(window.bottom - window.top, dpi, from)};
-    suggested.Put(scaled);
-    DWORD_PTR ignored = 0;
+    RECT r{};
+    GetWindowRect(program.form, &r);
+    suggested.Put(RECT{r.left + 8, r.top + 8, r.left + 8 + MulDiv(r.right - r.left, dpi, from),
+                       r.top + 8 + MulDiv(r.bottom - r.top, dpi, from)});
     SendMessageTimeoutW(program.form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested.Address(), SMTO_ABORTIFHUNG,
-                        5000, &ignored);
+                        5000, nullptr);
     Settle(program);
-    GetWindowRect(program.form, &window);
-    Check(window.left == scaled.left && window.top == scaled.top,
-          "moved to " + std::to_string(dpi) + " dpi without WM_GETDPISCALEDSIZE, at the place suggested");
+    const LONG left = r.left + 8, top = r.top + 8;
+    Check(GetWindowRect(program.form, &r) && r.left == left && r.top == top,
+          "at " + std::to_string(from = dpi) + " dpi without WM_GETDPISCALEDSIZE, where suggested");
     CheckGeometry(program, dpi);
-    from = dpi;
   }
   // What Windows 8.1 tells in place of the window's DPI: the monitor's (shcore).
   Check(win32::MonitorDpiOf(program.form) == ScreenDpi(), "shcore tells the DPI of the window's monitor");

@@ -52,41 +52,28 @@ TEST(EntriesElsewhere, TheDataFolderAndTheVirtualStoreCopy) {
 }
 
 // Of the data folder's file, the folder's own and the VirtualStore copy, in
-// that order: the one written last is read first; an empty one never.
-TEST(EntriesElsewhere, TheCopyWrittenLastFirst) {
+// that order: the one written last is read first, an empty one never; then
+// whether a refusal to write means a protected folder, the volume asked only
+// for a file marked read-only.
+TEST(EntriesElsewhere, TheCopyWrittenLastFirstAndAReadOnlyVolume) {
   using Files = std::vector<std::wstring>;
-  int row = 0;
-  for (const auto& [data, own, store, ownEmpty, order] : {
-           std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, bool, Files>{
-               30, 10, 20, false, {L"data", L"store", L"own"}},
-           {10, 20, 30, false, {L"store", L"own", L"data"}},  // a VirtualStore copy newer than the folder's own
-           {10, 30, 20, false, {L"own", L"store", L"data"}},  // an elevated session's, newer than the data folder's
-           {20, 20, 20, false, {L"data", L"own", L"store"}},
-           {10, 30, 20, true, {L"store", L"data"}}}) {
-    ++row;
-    EXPECT_EQ(NewestFirst({{L"data", 27, data}, {L"own", ownEmpty ? 0u : 27u, own}, {L"store", 27, store}}), order)
-        << "row " << row;
-  }
-}
-
-// A file that is there and may not be written: whether its folder or medium
-// protects it, and whether the volume was asked.
-TEST(EntriesElsewhere, ARefusalThatMeansAProtectedFolder) {
-  int row = 0;
-  for (const auto& [refusal, isFolder, readOnly, volumeReadOnly, protects, asked] : {
-           std::tuple{WriteRefusal::None, false, true, true, false, false},
-           {WriteRefusal::WriteProtected, false, true, false, true, false},
-           {WriteRefusal::AccessDenied, false, false, true, true, false},  // a normal protected folder
-           {WriteRefusal::AccessDenied, false, true, false, false, true},  // made read-only by the user
-           {WriteRefusal::AccessDenied, false, true, true, true, true},    // on a CD or DVD
-           {WriteRefusal::AccessDenied, true, false, true, false, false},
-           {WriteRefusal::Other, false, false, true, false, false}}) {
-    ++row;
+  for (const auto& [data, own, store, ownSize, order] : {
+           std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t, Files>{
+               10, 20, 30, 27, {L"store", L"own", L"data"}},
+           {10, 30, 20, 27, {L"own", L"store", L"data"}},
+           {20, 20, 20, 27, {L"data", L"own", L"store"}},
+           {10, 30, 20, 0, {L"store", L"data"}}})
+    EXPECT_EQ(NewestFirst({{L"data", 27, data}, {L"own", ownSize, own}, {L"store", 27, store}}), order) << data << own;
+  for (const auto& [refusal, readOnly, volumeReadOnly, protects, asked] : {
+           std::tuple{WriteRefusal::WriteProtected, true, false, true, false},
+           {WriteRefusal::AccessDenied, false, false, true, false},  // a folder of Program Files
+           {WriteRefusal::AccessDenied, true, false, false, true},   // made read-only by the user
+           {WriteRefusal::AccessDenied, true, true, true, true},     // on a CD or DVD
+           {WriteRefusal::Other, true, true, false, false}}) {       // held by another program
     bool volumeAsked = false;
-    EXPECT_EQ(RefusalProtects(refusal, isFolder, readOnly, [&, v = volumeReadOnly] { return volumeAsked = true, v; }),
-              protects)
-        << "row " << row;
-    EXPECT_EQ(volumeAsked, asked) << "row " << row;
+    EXPECT_EQ(RefusalProtects(refusal, false, readOnly, [&, v = volumeReadOnly] { return volumeAsked = true, v; }),
+              protects);
+    EXPECT_EQ(volumeAsked, asked);
   }
 }
 

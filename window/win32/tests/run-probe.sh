@@ -22,9 +22,8 @@ tests=$(cd "$(dirname "$0")" && pwd)
 "$wine_run" "$arch" --why-not
 work=$(mktemp -d)
 # Working folders the program may not write, as Program Files is for a user:
-# immutable where root runs the tests (root writes through permission bits).
-# The second holds a "time.txt" written in 2020, immutable too: without root
-# the program could write it, and the check of the newest entries fails.
+# immutable where root runs the tests (root writes through permission bits);
+# the second holds a "time.txt" of 2020, immutable too.
 protected="$work/只读 folder" protected_old="$work/只读 old"
 trap 'chattr -i "$protected" "$protected_old" "$protected_old/time.txt" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$shots"
