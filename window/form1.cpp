@@ -92,21 +92,16 @@ Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std
 
 namespace {
 
-// The entries kept elsewhere: from the first file that holds anything; of
-// the older copies, those that cannot be read are passed over as well.
+// The entries kept elsewhere: from the first copy that holds anything and
+// can be read; nothing saved where there is none.
 Result<SavedEntries, EntriesFailure> LoadElsewhere(const EntriesElsewhere& elsewhere) {
-  const auto empty = [](const Result<SavedEntries, EntriesFailure>& read) {
-    return !read && (read.error().kind == EntriesFailure::NothingSaved ||
-                     (read.error().kind == EntriesFailure::Unreadable &&
-                      read.error().error == std::errc::no_such_file_or_directory));
-  };
-  auto loaded = ReadEntriesFile(elsewhere.file);
-  if (!empty(loaded)) return loaded;
-  for (const auto& copy : elsewhere.olderCopies) {
-    auto older = ReadEntriesFile(copy);
-    if (!empty(older) && (older || older.error().kind != EntriesFailure::Unreadable)) return older;
+  for (const auto& copy : elsewhere.copies) {
+    auto read = ReadEntriesFile(copy);
+    if (read || (read.error().kind != EntriesFailure::NothingSaved &&
+                 read.error().kind != EntriesFailure::Unreadable))
+      return read;
   }
-  return loaded;
+  return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, elsewhere.file});
 }
 
 }  // namespace

@@ -51,12 +51,13 @@ class FormView {
 // Where the entries are kept when the working folder will not keep them (a
 // program folder the user may not write, a read-only medium).
 struct EntriesElsewhere {
-  // Saved to on leaving, and read first at start; its folder is made when
-  // the entries are first saved.
+  // Saved to on leaving; its folder is made when the entries are first
+  // saved.
   std::filesystem::path file;
-  // Read in turn at start while `file` is absent; one that cannot be read is
-  // passed over.
-  std::vector<std::filesystem::path> olderCopies;
+  // Read in turn at start, the newest first (`file` among them): the first
+  // that holds anything is shown. One that is absent, empty or cannot be
+  // read is passed over.
+  std::vector<std::filesystem::path> copies;
 };
 
 struct FormSettings {

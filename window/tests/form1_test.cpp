@@ -312,7 +312,7 @@ TEST_F(Form1Test, AProtectedFolderKeepsTheEntriesInTheDataFolder) {
     settings.protectedFolder = [&](const fs::path& file, const std::error_code&) -> std::optional<EntriesElsewhere> {
       EXPECT_EQ(file, working);
       if (!c.isProtected) return std::nullopt;
-      return EntriesElsewhere{dataFile, {working, dir_ / "a folder, passed over", copy}};
+      return EntriesElsewhere{dataFile, {dataFile, working, dir_ / "a folder, passed over", copy}};
     };
     FakeView view;
     Form1 form(view, settings);

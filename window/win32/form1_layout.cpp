@@ -105,7 +105,7 @@ void Form1Window::SizeWindow(int dpi) {
   SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form1Window::LayOut(int dpi, const RECT* suggested) {
+void Form1Window::LayOut(int dpi, const RECT* suggested, bool exact) {
   HFONT font = FontFor(dpi);
   for (const ControlSpec& spec : Form1Controls()) {
     HWND child = GetDlgItem(hwnd_, ControlId(spec));
@@ -118,12 +118,25 @@ void Form1Window::LayOut(int dpi, const RECT* suggested) {
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
 
-  if (suggested != nullptr) {
+  if (suggested != nullptr && exact) {
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  } else {
-    SizeWindow(dpi);
+    return;
   }
+  const SIZE size = WindowSizeAt(dpi);
+  const POINT place = suggested != nullptr ? POINT{suggested->left, suggested->top} : POINT{};
+  SetWindowPos(hwnd_, nullptr, place.x, place.y, size.cx, size.cy,
+               (suggested != nullptr ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where the frame is drawn at other metrics than that DPI's (per-monitor
+  // awareness of Windows 10 1607 keeps the system's, as Wine does), the
+  // window grows or shrinks by what its client area lacks or has too much.
+  RECT client{}, window{};
+  if (IsIconic(hwnd_) || !GetClientRect(hwnd_, &client) || !GetWindowRect(hwnd_, &window)) return;
+  const int wider = TwipsToPixels(kClientWidthTwips, dpi) - client.right;
+  const int higher = TwipsToPixels(kClientHeightTwips, dpi) - client.bottom;
+  if (wider != 0 || higher != 0)
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top + higher,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace duedate::win32

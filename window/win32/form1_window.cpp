@@ -197,14 +197,21 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // caption do not grow in proportion, so the window Windows would make
       // by scaling the whole would not hold the client area of the layout.
       // The size answered here is what WM_DPICHANGED then suggests.
-      *reinterpret_cast<SIZE*>(lParam) = WindowSizeAt(static_cast<int>(wParam));
+      dpiSizeAsked_ = static_cast<int>(wParam);
+      *reinterpret_cast<SIZE*>(lParam) = WindowSizeAt(dpiSizeAsked_);
       return TRUE;
-    case WM_DPICHANGED:
+    case WM_DPICHANGED: {
       // On a monitor of another DPI, or the DPI changed: lay out again, in
-      // the rectangle Windows suggests.
-      LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-      tooltips_.Rescale(HIWORD(wParam));
+      // the rectangle Windows suggests where it was asked the size first.
+      // Without that question (per-monitor awareness of Windows 8.1 and 10
+      // before 1703) the rectangle scales the frame too, which Windows does
+      // not scale: only its place is taken.
+      const int dpi = HIWORD(wParam);
+      LayOut(dpi, reinterpret_cast<const RECT*>(lParam), dpiSizeAsked_ == dpi);
+      dpiSizeAsked_ = 0;
+      tooltips_.Rescale(dpi);
       return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

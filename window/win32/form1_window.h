@@ -46,8 +46,9 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   // `dpi`, and sizes the window for them (form1_layout.cpp).
   void CreateControls(int dpi);
   // Places every control at its twips and makes the font again, at `dpi`;
-  // sizes the window for its client area or puts it in `suggested`.
-  void LayOut(int dpi, const RECT* suggested);
+  // sizes the window for its client area, at `suggested`'s place, or puts
+  // it in `suggested` where `exact`.
+  void LayOut(int dpi, const RECT* suggested, bool exact);
   static HFONT FontFor(int dpi);
   static RECT PlaceOf(const ControlSpec& spec, int dpi);
   // The size of the window whose client area is the layout's at `dpi`,
@@ -70,6 +71,10 @@ class Form1Window : public BaseWindow<Form1Window>, public FormView {
   std::map<int, Control> commands_;   // control ID of each button
   HFONT font_ = nullptr;
   HWND lastFocus_ = nullptr;
+  // The DPI WM_GETDPISCALEDSIZE asked the window's size for, until the
+  // WM_DPICHANGED that follows it; 0 where none was asked (Windows 8.1 and
+  // 10 before 1703).
+  int dpiSizeAsked_ = 0;
   Tooltips tooltips_;
 };
 

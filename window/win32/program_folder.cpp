@@ -1,5 +1,7 @@
 #include "window/win32/program_folder.h"
 
+#include <algorithm>
+
 namespace duedate::win32 {
 
 std::wstring WithoutTrailingSeparator(std::wstring path) {
@@ -37,6 +39,22 @@ std::wstring VirtualStoreCopy(const std::wstring& localAppData, const std::wstri
       !IsSeparator(file[2]) || IsSeparator(file[3]))
     return {};
   return WithoutTrailingSeparator(localAppData) + L"\\VirtualStore" + file.substr(2);
+}
+
+std::vector<std::wstring> NewestFirst(std::vector<EntriesCopy> copies) {
+  std::erase_if(copies, [](const EntriesCopy& copy) { return copy.size == 0; });
+  std::stable_sort(copies.begin(), copies.end(),
+                   [](const EntriesCopy& a, const EntriesCopy& b) { return a.lastWrite > b.lastWrite; });
+  std::vector<std::wstring> files;
+  for (EntriesCopy& copy : copies) files.push_back(std::move(copy.file));
+  return files;
+}
+
+bool RefusalProtects(WriteRefusal refusal, bool isFolder, bool markedReadOnly,
+                     const std::function<bool()>& onReadOnlyVolume) {
+  if (refusal == WriteRefusal::WriteProtected) return true;
+  if (refusal != WriteRefusal::AccessDenied || isFolder) return false;
+  return !markedReadOnly || onReadOnlyVolume();
 }
 
 std::wstring NotepadCommandLine(const std::wstring& file) { return L"notepad.exe \"" + file + L"\""; }

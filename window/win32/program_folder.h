@@ -3,7 +3,10 @@
 // on any system.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace duedate::win32 {
 
@@ -28,6 +31,30 @@ std::wstring DataFolderEntriesFile(const std::wstring& appData);
 // path without a drive letter (a network share), or where `localAppData`
 // (%LOCALAPPDATA%) is not a full path.
 std::wstring VirtualStoreCopy(const std::wstring& localAppData, const std::wstring& file);
+
+// A file the entries may be read from at start, with what Windows tells of
+// it: its size and when it was last written (a FILETIME, in 100-nanosecond
+// steps).
+struct EntriesCopy {
+  std::wstring file;
+  std::uint64_t size = 0;
+  std::uint64_t lastWrite = 0;
+};
+
+// The files of `copies` that hold anything, the one written last first; of
+// two written at the same moment, the one given first comes first.
+std::vector<std::wstring> NewestFirst(std::vector<EntriesCopy> copies);
+
+// How opening a file that is there for writing failed.
+enum class WriteRefusal { None, WriteProtected, AccessDenied, Other };
+
+// Whether a refusal to write a file that is there means that its folder or
+// medium protects it, rather than that another program holds it or the user
+// made it read-only. Access denied to a file marked read-only counts only on
+// a volume that is read-only as a whole (a CD or DVD marks every file
+// read-only); `onReadOnlyVolume` is asked then, and only then.
+bool RefusalProtects(WriteRefusal refusal, bool isFolder, bool markedReadOnly,
+                     const std::function<bool()>& onReadOnlyVolume);
 
 // notepad.exe "<file>": the whole path one argument, blanks and all.
 std::wstring NotepadCommandLine(const std::wstring& file);

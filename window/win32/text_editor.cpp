@@ -57,8 +57,9 @@ class ComForOneCall {
   Uninitialize uninitialize_ = nullptr;
 };
 
-// The program Windows associates with the file's kind, through the shell's
-// "open", asked to show itself maximised. shell32 is loaded from the system
+// The program Windows associates with the file's kind, through its default
+// verb, as Explorer opens a file ("open" only where it names none; a program
+// may register "edit" alone), asked to show itself maximised. shell32 is loaded from the system
 // folder only now, when Notepad is missing: an ordinary start never pays
 // for it.
 bool OpenWithAssociatedProgram(HWND owner, const std::wstring& file) {
@@ -73,7 +74,7 @@ bool OpenWithAssociatedProgram(HWND owner, const std::wstring& file) {
   // so), and done before the call returns, while COM is still on.
   execute.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   execute.hwnd = owner;
-  execute.lpVerb = L"open";
+  execute.lpVerb = nullptr;
   execute.lpFile = file.c_str();
   execute.nShow = SW_SHOWMAXIMIZED;
   return shellExecute(&execute) != FALSE;

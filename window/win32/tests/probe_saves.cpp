@@ -225,8 +225,8 @@ namespace duedate::probe {
 
 // A working folder the program may not write (run-probe.sh makes it so, as
 // Program Files is for a user): the entries go to the data folder without a
-// word, and an older program's copy in the VirtualStore is read while the
-// data folder has none.
+// word, and of the data folder's file, the folder's own and an older
+// program's copy in the VirtualStore, the newest is read.
 void CheckProtectedFolder(const fs::path& work) {
   const fs::path folder = work / L"只读 folder", roaming = work / "Roaming", local = work / "Local";
   const fs::path dataFile = roaming / L"Tavoren" / L"预产期计算器" / "time.txt";
@@ -260,13 +260,19 @@ void CheckProtectedFolder(const fs::path& work) {
       program.WaitForExit();
     }
   }
+  // A protected folder holding a "time.txt" of 2020 (run-probe.sh), as an
+  // elevated session leaves one: the entries written last are shown.
+  const fs::path holding = work / L"只读 old", own = holding / "time.txt";
+  const std::string ownBytes = FileBytes(own);
   fs::remove(dataFile);
-  const fs::path copy = local / "VirtualStore" / folder.wstring().substr(3) / "time.txt";
+  const fs::path copy = local / "VirtualStore" / holding.wstring().substr(3) / "time.txt";
   fs::create_directories(copy.parent_path());
   std::ofstream(copy, std::ios::binary) << "2010,3,1,30\r\n2010,3,20,1\r\n";
-  startAndLeave(folder, "2010", false, "the VirtualStore copy is shown when nothing newer exists");
+  startAndLeave(holding, "2010", false, "a VirtualStore copy newer than the folder's own time.txt is shown");
   std::ofstream(dataFile, std::ios::binary) << "2009,2,1,29\r\n2009,2,15,0\r\n";
-  startAndLeave(folder, "2009", true, "the data folder's entries come before it");
+  startAndLeave(holding, "2009", true, "a data folder's file newer than both comes before them");
+  Check(ownBytes.rfind("2007,", 0) == 0 && FileBytes(own) == ownBytes && FileBytes(dataFile).rfind("2009,", 0) == 0,
+        "退出 saves in the data folder; the folder's own file stays as it was", FileBytes(own));
 
   fs::create_directories(work / "writable");
   startAndLeave(work / "writable", "2011", true, "a writable folder");

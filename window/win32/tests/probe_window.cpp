@@ -185,6 +185,21 @@ void CheckDpiChanges(const Program& program) {
     Settle(program);
     CheckGeometry(program, dpi);
   }
+  // As Windows 8.1 and 10 before 1703 move it (per-monitor v1): no question
+  // first, and a rectangle that scales the frame too. Only its place is taken.
+  for (int from = 96; int dpi : {192, 96}) {
+    RECT r{};
+    GetWindowRect(program.form, &r);
+    suggested.Put(RECT{r.left + 8, r.top + 8, r.left + 8 + MulDiv(r.right - r.left, dpi, from),
+                       r.top + 8 + MulDiv(r.bottom - r.top, dpi, from)});
+    SendMessageTimeoutW(program.form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested.Address(), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    Settle(program);
+    const LONG left = r.left + 8, top = r.top + 8;
+    Check(GetWindowRect(program.form, &r) && r.left == left && r.top == top,
+          "at " + std::to_string(from = dpi) + " dpi without WM_GETDPISCALEDSIZE, where suggested");
+    CheckGeometry(program, dpi);
+  }
   // What Windows 8.1 tells in place of the window's DPI: the monitor's (shcore).
   Check(win32::MonitorDpiOf(program.form) == ScreenDpi(), "shcore tells the DPI of the window's monitor");
 }
@@ -411,7 +426,8 @@ class TextFilesOpenWith {
     DWORD size = sizeof old_;
     had_ = RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, old_, &size) == 0;
     ok_ = Set(L".txt", command.empty() ? L"Yuchanqi.NoProgram" : kClass) &&
-          (command.empty() || Set(std::wstring(kClass) + L"\\shell\\open\\command", command));
+          (command.empty() || (Set(std::wstring(kClass) + L"\\shell", L"edit") &&
+                               Set(std::wstring(kClass) + L"\\shell\\edit\\command", command)));
   }
   ~TextFilesOpenWith() {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClass);
@@ -444,7 +460,8 @@ void CheckWithoutNotepad(const Program& program, const fs::path& work) {
     ~PutBack() { PutBackSystemNotepad(); }
   } putBack;  // whatever happens below
   // A copy of this driver, in a folder whose name has a blank, stands in for
-  // the program associated with .txt files.
+  // the program associated with .txt files, which registers "edit" alone
+  // and names it its default verb, which Explorer uses.
   const fs::path opener = work / L"文本 opener" / L"opener.exe";
   std::error_code error;
   fs::create_directories(opener.parent_path(), error);

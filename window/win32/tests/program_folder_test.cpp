@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace duedate::win32 {
 namespace {
@@ -47,6 +49,32 @@ TEST(EntriesElsewhere, TheDataFolderAndTheVirtualStoreCopy) {
     EXPECT_TRUE(VirtualStoreCopy(local, file) == copy) << "file of row " << row;
   }
   EXPECT_TRUE(VirtualStoreCopy(L"", L"C:\\Tools\\time.txt").empty());
+}
+
+// Of the data folder's file, the folder's own and the VirtualStore copy, in
+// that order: the one written last is read first, an empty one never; then
+// whether a refusal to write means a protected folder, the volume asked only
+// for a file marked read-only.
+TEST(EntriesElsewhere, TheCopyWrittenLastFirstAndAReadOnlyVolume) {
+  using Files = std::vector<std::wstring>;
+  for (const auto& [data, own, store, ownSize, order] : {
+           std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t, Files>{
+               10, 20, 30, 27, {L"store", L"own", L"data"}},
+           {10, 30, 20, 27, {L"own", L"store", L"data"}},
+           {20, 20, 20, 27, {L"data", L"own", L"store"}},
+           {10, 30, 20, 0, {L"store", L"data"}}})
+    EXPECT_EQ(NewestFirst({{L"data", 27, data}, {L"own", ownSize, own}, {L"store", 27, store}}), order) << data << own;
+  for (const auto& [refusal, readOnly, volumeReadOnly, protects, asked] : {
+           std::tuple{WriteRefusal::WriteProtected, true, false, true, false},
+           {WriteRefusal::AccessDenied, false, false, true, false},  // a folder of Program Files
+           {WriteRefusal::AccessDenied, true, false, false, true},   // made read-only by the user
+           {WriteRefusal::AccessDenied, true, true, true, true},     // on a CD or DVD
+           {WriteRefusal::Other, true, true, false, false}}) {       // held by another program
+    bool volumeAsked = false;
+    EXPECT_EQ(RefusalProtects(refusal, false, readOnly, [&, v = volumeReadOnly] { return volumeAsked = true, v; }),
+              protects);
+    EXPECT_EQ(volumeAsked, asked);
+  }
 }
 
 }  // namespace

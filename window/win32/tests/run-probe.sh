@@ -21,10 +21,11 @@ tests=$(cd "$(dirname "$0")" && pwd)
 # A host that cannot run this Wine says why, and the test is skipped.
 "$wine_run" "$arch" --why-not
 work=$(mktemp -d)
-# A working folder the program may not write, as Program Files is for a user:
-# immutable where root runs the tests (root writes through permission bits).
-protected="$work/只读 folder"
-trap 'chattr -i "$protected" 2>/dev/null || true; rm -rf "$work"' EXIT
+# Working folders the program may not write, as Program Files is for a user:
+# immutable where root runs the tests (root writes through permission bits);
+# the second holds a "time.txt" of 2020, immutable too.
+protected="$work/只读 folder" protected_old="$work/只读 old"
+trap 'chattr -i "$protected" "$protected_old" "$protected_old/time.txt" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$shots"
 cd "$work"
 # Wine sees the Unix file system as drive Z:.
@@ -36,9 +37,11 @@ case $mode in
     mkdir "$folder"
     cp "$program" "$(dirname "$program")/详细说明.txt" "$folder/"
     cp "$probe" "$folder/notepad.exe"
-    mkdir "$protected"
-    chmod 555 "$protected"
-    [ "$(id -u)" -ne 0 ] || chattr +i "$protected" ||
+    mkdir "$protected" "$protected_old"
+    printf '2007,1,1,28\r\n2007,1,15,0\r\n' >"$protected_old/time.txt"
+    touch -d '2020-01-01 00:00:00' "$protected_old/time.txt"
+    chmod 555 "$protected" "$protected_old"
+    [ "$(id -u)" -ne 0 ] || chattr +i "$protected" "$protected_old/time.txt" "$protected_old" ||
       echo "run-probe.sh: cannot make $protected immutable; the check of a protected folder fails" >&2
     "$wine_run" "$arch" "$probe" "$(windows_path "$folder/$(basename "$program")")" "$(windows_path "$work")" \
       "$(windows_path "$marker")" "$(windows_path "$minimal")" || status=$?
