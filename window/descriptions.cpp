@@ -20,7 +20,7 @@ const char* CheckupName(Checkup checkup) {
     case Checkup::Fourth: return "第4次产检";
     case Checkup::Fifth: return "第5次产检";
     case Checkup::Sixth: return "第6次产检";
-    case Checkup::Weekly: return "第7～11次产检（每周1次）";
+    case Checkup::Weekly: return "第7～11次产检";
   }
   return "";
 }
@@ -34,22 +34,29 @@ std::string DateRangeText(const CalendarDate& first, const CalendarDate& last) {
   return DateText(first) + "～" + Num(last.month) + "月" + Num(last.day) + "日";
 }
 
+// What every box of the due date says first: the date, and that it is an
+// estimate.
+std::string DueDateLines(const PregnancyReading& r) {
+  return DueDateLine(r) + "\n这是估计的日期：正好在这一天分娩的只有约4%，在孕37周+0天～41周+6天分娩都属于足月。";
+}
+
 // The year box's: the due date and the checkup schedule.
 std::string ScheduleDescription(const PregnancyReading& r) {
-  std::string text = DueDateLine(r);
+  std::string text = DueDateLines(r);
   if (r.checkups.empty()) return text;
   text += "\n产检时间（依据《孕前和孕期保健指南（2018）》，具体以医生安排为准）：";
   for (const CheckupDates& c : r.checkups) {
-    text += "\n" + std::string(CheckupName(c.checkup)) + "  " + GestationalAgeText(c.from) + "～" +
-            WeeksAndDaysText(c.to) + "：" + DateRangeText(c.first, c.last);
+    text += "\n" + std::string(CheckupName(c.checkup)) + "（" + GestationalAgeText(c.from) + "～" +
+            WeeksAndDaysText(c.to) + (c.checkup == Checkup::Weekly ? "，每周1次" : "") + "）：" +
+            DateRangeText(c.first, c.last);
   }
   return text;
 }
 
 // The month and day boxes': the due date, and where the schedule is.
 std::string DueDateDescription(const PregnancyReading& r) {
-  if (r.checkups.empty()) return DueDateLine(r);
-  return DueDateLine(r) + "\n各次产检的日期见“预产期 年”框。";
+  if (r.checkups.empty()) return DueDateLines(r);
+  return DueDateLines(r) + "\n各次产检的日期见预产期的“年”框。";
 }
 
 // The one line of context that the three elapsed boxes share.
@@ -58,12 +65,20 @@ std::string TodayText(const PregnancyReading& r) {
     case Within::BeforeFirstDay:
       return "按这些日期，今天不在孕期之内：今天早于孕期的第一天（预产期前280天）。";
     case Within::BeyondLastDay:
-      return "按这些日期，今天不在孕期之内：今天已超过孕44周+0天。";
+      return "按这些日期，今天不在孕期之内：今天已超过孕44周+0天。请核对输入的日期。";
     case Within::Within: break;
   }
   std::string text = "今天：" + GestationalAgeText(r.age) + "，" + StageText(r);
-  if (r.term == Term::PostTerm) text += "，请尽快去医院，由医生决定如何处理";
+  if (r.term == Term::PostTerm) return text + "。请尽快去医院，由医生决定如何处理。";
+  if (r.age.weeks >= 41) return text + "。已满孕41周，请按医生的安排复诊或住院。";
   return text;
+}
+
+// A cycle within the usual 21～35 days; the conception method has none.
+bool UsualCycle(const DueDateInput& input) {
+  if (input.method != CalcMethod::FromLastPeriod) return true;
+  const double cycle = LeadingNumber(input.cycleLength);
+  return cycle >= 21 && cycle <= 35;
 }
 
 // The days box's note on where the pregnancy is counted from: how the cycle
@@ -78,26 +93,39 @@ std::string StartNote(const DueDateInput& input, const PregnancyReading& r, std:
   if (input.method != CalcMethod::FromLastPeriod) return note;
   const double cycle = LeadingNumber(input.cycleLength);
   const std::string days = NumberText(cycle) + "天";
+  if (!UsualCycle(input)) {
+    // A cycle unlikely to be one moves nothing worth explaining.
+    return note + "\n月经周期通常为21～35天，这次按" + days +
+           "计算，不在此范围内。请核对“月经周期”框是否空着，或填的是月经（出血）持续的天数。\n"
+           "如果周期确实不在这个范围内，按末次月经推算的预产期不够准确，请以医生根据B超核定的预产期为准。";
+  }
   if (r.adjustment != 0 && r.within == Within::Within) {
-    note += "\n按月经周期" + days + "推算，孕周比本框从末次月经算起的数字" + (r.adjustment < 0 ? "少" : "多") +
+    note += "\n按月经周期" + days + "推算，上面的孕周比本框的天数" + (r.adjustment < 0 ? "少" : "多") + "算" +
             Num(std::abs(r.adjustment)) + "天，与预产期一致。";
   } else if (r.within == Within::BeforeFirstDay && daysElapsed >= 0) {
     // Only a cycle above 28 puts the first day after the last period.
     note += "\n按月经周期" + days + "推算，孕期的第一天比末次月经第一天晚" + Num(-r.adjustment) +
             "天，还在今天之后。";
   }
-  if (cycle < 21 || cycle > 35) {
-    note += "\n月经周期通常为21～35天，这次按" + days +
-            "计算，不在此范围内。\n请核对“月经周期”框是否漏填，或误填成了月经（出血）持续的天数；\n"
-            "周期确实在此范围之外时，预产期请以医生根据B超核定的为准。";
-  }
   return note;
+}
+
+// The months and weeks boxes' pointer to the days box's note, where the
+// weeks read differ from the window's count.
+std::string AdjustedNote(const DueDateInput& input, const PregnancyReading& r) {
+  if (r.adjustment == 0 || r.within != Within::Within || !UsualCycle(input)) return "";
+  return "\n上面的孕周已按月经周期调整，说明见本行的“天”框。";
 }
 
 // Text7's: the due date once, in brackets after the word.
 std::string RemainingText(const PregnancyReading& r) {
   const std::string due = "预产期（" + DateText(r.due) + "，" + WeekdayText(r.dueWeekday) + "）";
-  if (!r.remaining) return "已超过" + due + Num(r.daysOverdue) + "天。";
+  if (!r.remaining) {
+    const std::string overdue = "已超过" + due + Num(r.daysOverdue) + "天";
+    if (r.within == Within::BeyondLastDay) return overdue + "。";
+    if (r.term == Term::PostTerm) return overdue + "，已是过期妊娠，请尽快去医院。";
+    return overdue + "。请按医生约定的时间复诊。";
+  }
   if (r.daysRemaining == 0) return "今天就是" + due + "。";
   return "距" + due + "还有" + Num(r.remaining->weeks) + "周" + Num(r.remaining->days) + "天，共" +
          Num(r.daysRemaining) + "天。";
@@ -150,8 +178,9 @@ std::vector<BoxDescription> ResultDescriptions(const DueDateInput& input, const 
       {Control::Text9, due},
       {Control::Text10, due},
       {Control::Text11, today + "\n本框的月数：" + from +
-                            "跨过的月份数（只看年和月，不看日），不是“第几个月”。"},
-      {Control::Text5, today + "\n本框的周数：" + from + "满7天的整周数，不足一周的天数不计。"},
+                            "跨过的月份数（只看年和月，不看日），不是“第几个月”。" + AdjustedNote(input, r)},
+      {Control::Text5, today + "\n本框的周数：" + from + "满7天的整周数，不足一周的天数不计。" +
+                           AdjustedNote(input, r)},
       {Control::Text6, today + "\n本框的天数：" + from + "的天数。" + StartNote(input, r, result.daysElapsed)},
       {Control::Text7, RemainingText(r)},
   };

@@ -19,7 +19,7 @@ namespace duedate {
 // Text4's, from the start.
 inline constexpr const char* kCycleDescription =
     "月经周期：从一次月经的第一天到下一次月经第一天的天数，通常为21～35天，最常见的是28天。\n"
-    "不是月经（出血）持续的天数。";
+    "注意：它不是月经（出血）持续的天数。";
 
 // "孕21周+3天".
 std::string GestationalAgeText(WeeksAndDays age);

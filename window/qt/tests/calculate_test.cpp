@@ -109,7 +109,7 @@ class CalculateTest : public QObject {
     QTest::newRow("cycle 28") << "28" << 150 << QStringLiteral("今天：孕21周+3天，孕中期\n本框") << false;
     QTest::newRow("cycle 35") << "35" << 150 << QStringLiteral("今天：孕20周+3天，孕中期\n本框") << false;
     QTest::newRow("cycle 5") << "5" << 150 << QStringLiteral("今天：孕24周+5天，孕中期\n本框") << true;
-    QTest::newRow("300 days") << "28" << 300 << QStringLiteral("今天：孕42周+6天，孕晚期，过期妊娠，请尽快去医院，由医生")
+    QTest::newRow("300 days") << "28" << 300 << QStringLiteral("今天：孕42周+6天，孕晚期，过期妊娠。请尽快去医院，由医生")
                               << false;
   }
   void theBoxesSayTheWeeksAndStageAndTheDueDatesWeekday() {
