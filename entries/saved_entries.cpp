@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "calc/calendar.h"
 #include "entries/file_system.h"
@@ -181,49 +182,68 @@ std::error_code ReadBytes(const fs::path& file, std::string& bytes) {
 // backup is the old file moved aside whole, and counts when it holds saved
 // entries; a new copy counts only as a save writes it, byte for byte, so
 // that one cut short in the writing is never taken.
-std::optional<SavedEntries> LeftBehind(const fs::path& file) {
+std::optional<std::pair<Leftover, SavedEntries>> LeftBehind(const fs::path& file) {
   for (const Leftover& leftover : LeftoversBeside(SaveTargetOf(file))) {
     std::string bytes;
     if (ReadBytes(leftover.path, bytes)) continue;
     auto read = ParseEntries(bytes);
-    if (read && (leftover.backup || EntriesFileText(*read) == bytes)) return *read;
+    if (read && (leftover.backup || EntriesFileText(*read) == bytes)) return std::pair{leftover, *read};
   }
   return std::nullopt;
 }
 
+bool Absent(const EntriesFailure& failure) {
+  return failure.kind == EntriesFailure::Unreadable && failure.error == std::errc::no_such_file_or_directory;
+}
 bool Missing(const EntriesFailure& failure) {
-  return failure.kind == EntriesFailure::NothingSaved ||
-         (failure.kind == EntriesFailure::Unreadable && failure.error == std::errc::no_such_file_or_directory);
+  return failure.kind == EntriesFailure::NothingSaved || Absent(failure);
+}
+
+// What `file` itself holds.
+Result<SavedEntries, EntriesFailure> ReadOwnContent(const fs::path& file) {
+  std::string bytes;
+  const std::error_code error = ReadBytes(file, bytes);
+  if (error) return Fail(Unreadable(file, error));
+  auto read = ParseEntries(bytes);
+  if (read) return read;
+  EntriesFailure failure = read.error();
+  failure.path = file;
+  return Fail(std::move(failure));
+}
+
+// `read` of `file`, or where it found the file missing or empty, the
+// entries a save cut short left beside it.
+Result<SavedEntries, EntriesFailure> OrLeftBehind(Result<SavedEntries, EntriesFailure> read,
+                                                  const fs::path& file) {
+  if (!read && Missing(read.error())) {
+    if (auto left = LeftBehind(file)) return std::move(left->second);
+  }
+  return read;
 }
 
 }  // namespace
 
+std::optional<Leftover> EntriesLeftBeside(const fs::path& file) {
+  auto left = LeftBehind(file);
+  if (!left) return std::nullopt;
+  return left->first;
+}
+
 Result<SavedEntries, EntriesFailure> ReadEntriesFile(const fs::path& file) {
-  std::string bytes;
-  const std::error_code error = ReadBytes(file, bytes);
-  EntriesFailure failure = Unreadable(file, error);
-  if (!error) {
-    auto read = ParseEntries(bytes);
-    if (read) return read;
-    failure = read.error();
-    failure.path = file;
-  }
-  if (Missing(failure)) {
-    if (std::optional<SavedEntries> left = LeftBehind(file)) return *std::move(left);
-  }
-  return Fail(std::move(failure));
+  return OrLeftBehind(ReadOwnContent(file), file);
 }
 
 Result<SavedEntries, EntriesFailure> LoadEntries(const fs::path& file) {
-  auto read = ReadEntriesFile(file);
-  if (read || read.error().kind != EntriesFailure::Unreadable ||
-      read.error().error != std::errc::no_such_file_or_directory) {
-    return read;
+  auto read = ReadOwnContent(file);
+  if (!read && Absent(read.error())) {
+    // First start, or a save cut short: leave an empty file, as the program
+    // always has. A folder that refuses it says so here, whatever lies
+    // beside the file.
+    const std::error_code error = CreateEmptyFile(file);
+    if (error) return Fail(Unreadable(file, error));
+    read = Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
   }
-  // First start: leave an empty file, as the program always has.
-  const std::error_code error = CreateEmptyFile(file);
-  if (error) return Fail(Unreadable(file, error));
-  return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, file});
+  return OrLeftBehind(std::move(read), file);
 }
 
 }  // namespace duedate

@@ -10,12 +10,14 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "calc/due_date.h"
 #include "calc/result.h"
+#include "entries/file_system.h"
 
 namespace duedate {
 
@@ -58,16 +60,19 @@ struct EntriesFailure {
 Result<Done, EntriesFailure> SaveEntries(const std::filesystem::path& file,
                                          const SavedEntries& entries);
 
-// The entries saved last. Where `file` is missing or empty and a save cut
-// short left whole entries beside it (see Leftover), the newest of them;
-// else, when `file` does not exist it is created empty (readable and
-// writable by its owner only) and NothingSaved is given; a file that cannot
+// The entries saved last. When `file` does not exist it is created empty
+// (readable and writable by its owner only), or its failure given. Where
+// it is missing or empty and a save cut short left whole entries beside it
+// (see Leftover), the newest of them; else NothingSaved. A file that cannot
 // be read, holds fewer than eight values or holds anything but saved
 // entries is left untouched and gives its failure. Nothing left beside it
 // is removed: the next save that succeeds does that.
 Result<SavedEntries, EntriesFailure> LoadEntries(const std::filesystem::path& file);
 // The same without creating anything: what `file` holds now.
 Result<SavedEntries, EntriesFailure> ReadEntriesFile(const std::filesystem::path& file);
+// Where `file` is missing or empty: the file left beside it whose entries
+// reading it gives, if any.
+std::optional<Leftover> EntriesLeftBeside(const std::filesystem::path& file);
 
 // The saved entries in `bytes`: the parser behind LoadEntries. It looks at
 // no more than the first kMaxEntriesBytes, and takes a text that fills them

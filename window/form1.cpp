@@ -93,13 +93,20 @@ Form1::Form1(FormView& view, FormSettings settings) : view_(view), settings_(std
 namespace {
 
 // The entries kept elsewhere: from the first copy that holds anything and
-// can be read; nothing saved where there is none.
+// can be read; nothing saved where there is none. Of the copies only read,
+// one that cannot be read is passed over; the file saved to, when there but
+// unreadable, gives its failure, so that nothing older is shown and then
+// saved over it.
 Result<SavedEntries, EntriesFailure> LoadElsewhere(const EntriesElsewhere& elsewhere) {
   for (const auto& copy : elsewhere.copies) {
     auto read = ReadEntriesFile(copy);
-    if (read || (read.error().kind != EntriesFailure::NothingSaved &&
-                 read.error().kind != EntriesFailure::Unreadable))
-      return read;
+    if (read) return read;
+    const EntriesFailure& failure = read.error();
+    const bool passedOver =
+        failure.kind == EntriesFailure::NothingSaved ||
+        (failure.kind == EntriesFailure::Unreadable &&
+         (copy != elsewhere.file || failure.error == std::errc::no_such_file_or_directory));
+    if (!passedOver) return read;
   }
   return Fail(EntriesFailure{EntriesFailure::NothingSaved, {}, elsewhere.file});
 }

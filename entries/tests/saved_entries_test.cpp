@@ -156,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A save cut short: the newest whole entries left beside the file.
         LoadCase{"missing, beside it the old file moved aside and a newer copy: the copy", "", kSaved,
                  {{kLeftBackup, kOlder}, {kLeftCopy, kExample}}, true},
-        LoadCase{"empty, beside it the old file moved aside", "", kSaved, {{kLeftBackup, kExample}}},
+        LoadCase{"empty, beside it the old file moved aside, as an editor left it", "", kSaved,
+                 {{kLeftBackup, "\"2011\", 4,27,28\n2011,5,15,0\n"}}},
         LoadCase{"missing, the newer copy cut short in its last value: the old file", "", kSaved,
                  {{kLeftBackup, kExample}, {kLeftCopy, "2000,1,1,30\r\n2000,1,1"}}, true},
         LoadCase{"the file's own entries come before any newer copy beside it", kExample, kSaved,

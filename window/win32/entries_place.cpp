@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "entries/file_system.h"
+#include "entries/saved_entries.h"
 #include "window/win32/program_folder.h"
 
 namespace duedate::win32 {
@@ -70,6 +71,18 @@ bool WritingRefused(const std::filesystem::path& file, std::optional<WIN32_FILE_
                          [&file] { return OnReadOnlyVolume(file); });
 }
 
+// What Windows tells of `file` (`known`, where already read), or where it
+// is missing or empty, of the file a save cut short left beside it whose
+// entries reading `file` gives: a start ranks those by when they were
+// written.
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> EntriesAttributesOf(const std::filesystem::path& file,
+                                                             std::optional<WIN32_FILE_ATTRIBUTE_DATA> known) {
+  if (!known) known = AttributesOf(file);
+  if (known && (known->nFileSizeHigh != 0 || known->nFileSizeLow != 0)) return known;
+  const std::optional<Leftover> left = EntriesLeftBeside(file);
+  return left ? AttributesOf(left->path) : known;
+}
+
 // `file` among the places to read at start, with its size and time, where
 // it is there.
 void AddCopy(std::vector<EntriesCopy>& copies, const std::wstring& file,
@@ -84,11 +97,13 @@ void AddCopy(std::vector<EntriesCopy>& copies, const std::wstring& file,
 
 std::optional<EntriesElsewhere> EntriesElsewhereIfProtected(const std::filesystem::path& file,
                                                             const std::error_code& loading) {
-  std::optional<WIN32_FILE_ATTRIBUTE_DATA> own;
-  if (loading ? !Protects(loading) : !WritingRefused(file, own)) return std::nullopt;
+  // Named in full: asked of a bare name, GetVolumePathNameW answers the
+  // boot volume's root.
   std::error_code ignored;
   std::filesystem::path full = std::filesystem::absolute(file, ignored);
   if (full.empty()) full = file;
+  std::optional<WIN32_FILE_ATTRIBUTE_DATA> own;
+  if (loading ? !Protects(loading) : !WritingRefused(full, own)) return std::nullopt;
   const std::wstring dataFile = DataFolderEntriesFile(Environment(L"APPDATA"));
   // Started in the data folder itself, the entries have nowhere better to go.
   if (dataFile.empty() || CompareStringOrdinal(dataFile.c_str(), -1, full.c_str(), -1, TRUE) == CSTR_EQUAL)
@@ -98,14 +113,14 @@ std::optional<EntriesElsewhere> EntriesElsewhereIfProtected(const std::filesyste
   // when the older program once ran elevated; an elevated session here saves
   // in the folder itself, after the data folder's file was written.
   std::vector<EntriesCopy> copies;
-  AddCopy(copies, dataFile, AttributesOf(dataFile));
-  AddCopy(copies, full.native(), own ? own : AttributesOf(full));
+  AddCopy(copies, dataFile, EntriesAttributesOf(dataFile, std::nullopt));
+  AddCopy(copies, full.native(), EntriesAttributesOf(full, own));
   const std::wstring virtualStore = VirtualStoreCopy(Environment(L"LOCALAPPDATA"), full.native());
   if (!virtualStore.empty()) AddCopy(copies, virtualStore, AttributesOf(virtualStore));
   EntriesElsewhere elsewhere{dataFile, {}};
   for (const std::wstring& copy : NewestFirst(std::move(copies))) elsewhere.copies.emplace_back(copy);
-  // The file saved to is read last even where it is missing or empty, so
-  // that reading it may find what a save cut short left beside it.
+  // The file saved to is read last even where it and what lies beside it
+  // hold nothing.
   if (std::find(elsewhere.copies.begin(), elsewhere.copies.end(), elsewhere.file) == elsewhere.copies.end())
     elsewhere.copies.push_back(elsewhere.file);
   return elsewhere;

@@ -273,10 +273,18 @@ void CheckProtectedFolder(const fs::path& work) {
   startAndLeave(holding, "2009", true, "a data folder's file newer than both comes before them");
   Check(ownBytes.rfind("2007,", 0) == 0 && FileBytes(own) == ownBytes && FileBytes(dataFile).rfind("2009,", 0) == 0,
         "退出 saves in the data folder; the folder's own file stays as it was", FileBytes(own));
+  // A save there cut short between its renames: what it left is the newest.
+  const fs::path left = dataFile.parent_path() / "time.txt.99999999.0123456789abcdef";
+  fs::rename(dataFile, fs::path(left) += ".bak");
+  std::ofstream(fs::path(left) += ".tmp", std::ios::binary) << "2008,6,1,28\r\n2008,6,15,0\r\n";
+  startAndLeave(holding, "2008", true, "a save cut short in the data folder: the newest entries it left are shown");
+  Check(FileBytes(dataFile) == "2008,6,1,28\r\n2008,6,15,0\r\n" && !fs::exists(fs::path(left) += ".bak") &&
+            !fs::exists(fs::path(left) += ".tmp"),
+        "退出 saves them, and only then is what was left removed", FileBytes(dataFile));
 
   fs::create_directories(work / "writable");
   startAndLeave(work / "writable", "2011", true, "a writable folder");
-  Check(FileBytes(work / "writable" / "time.txt") == initial && FileBytes(dataFile).rfind("2009,", 0) == 0,
+  Check(FileBytes(work / "writable" / "time.txt") == initial && FileBytes(dataFile).rfind("2008,", 0) == 0,
         "keeps time.txt where it is, and the data folder is left alone", FileBytes(dataFile));
   SetEnvironmentVariableW(L"APPDATA", appData.c_str());
   SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData.c_str());
