@@ -78,6 +78,16 @@ fs::path FolderOf(const fs::path& file) {
   return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
+// Calls `found(entry, name)` for each file in the folder of `file` that a
+// save of it left.
+template <class Found>
+void ForEachLeftover(const fs::path& file, Found found) {
+  std::error_code error;
+  for (fs::directory_iterator it(FolderOf(file), error), end; !error && it != end; it.increment(error)) {
+    if (const std::optional<LeftoverName> name = ParseLeftoverName(file, it->path())) found(*it, *name);
+  }
+}
+
 // Removes what saves cut short left beside `file`, once it holds whole
 // entries again: the leftovers of processes that no longer run. A save in
 // progress elsewhere is left alone, and while the file is missing or empty
@@ -85,37 +95,23 @@ fs::path FolderOf(const fs::path& file) {
 void RemoveLeftovers(const fs::path& file) {
   std::error_code error;
   if (fs::file_size(file, error) == 0 || error) return;
-  for (fs::directory_iterator it(FolderOf(file), error), end; !error && it != end; it.increment(error)) {
-    const std::optional<LeftoverName> name = ParseLeftoverName(file, it->path());
-    if (!name || name->pid == ProcessId() || ProcessAlive(name->pid)) continue;
+  ForEachLeftover(file, [](const fs::directory_entry& entry, const LeftoverName& name) {
+    if (name.pid == ProcessId() || ProcessAlive(name.pid)) return;
     std::error_code ignored;
-    fs::remove(it->path(), ignored);
-  }
+    fs::remove(entry.path(), ignored);
+  });
 }
 
 }  // namespace
 
-fs::path SaveTargetOf(const fs::path& file) {
-  fs::path target = file;
-  std::error_code error;
-  for (int links = 0; links < 40 && fs::is_symlink(target, error); ++links) {
-    const fs::path link = fs::read_symlink(target, error);
-    if (error) break;
-    target = link.is_absolute() ? link : target.parent_path() / link;
-  }
-  return target;
-}
-
 std::vector<Leftover> LeftoversBeside(const fs::path& file) {
   std::vector<Leftover> found;
-  std::error_code error;
-  for (fs::directory_iterator it(FolderOf(file), error), end; !error && it != end; it.increment(error)) {
-    const std::optional<LeftoverName> name = ParseLeftoverName(file, it->path());
+  ForEachLeftover(file, [&found](const fs::directory_entry& entry, const LeftoverName& name) {
     std::error_code unreadable;
-    if (!name || !it->is_regular_file(unreadable)) continue;
-    const fs::file_time_type written = it->last_write_time(unreadable);
-    if (!unreadable) found.push_back({it->path(), name->backup, written});
-  }
+    if (!entry.is_regular_file(unreadable)) return;
+    const fs::file_time_type written = entry.last_write_time(unreadable);
+    if (!unreadable) found.push_back({entry.path(), name.backup, written});
+  });
   std::sort(found.begin(), found.end(), [](const Leftover& a, const Leftover& b) {
     return a.written != b.written ? a.written > b.written : a.backup < b.backup;
   });

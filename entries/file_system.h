@@ -53,7 +53,8 @@ struct Leftover {
 // Those beside `file` (the file a save replaces: a link's target), newest
 // first; of two written at once, a new copy before a backup.
 std::vector<Leftover> LeftoversBeside(const std::filesystem::path& file);
-// The file a save of `file` replaces: `file`, or the target of the link.
+// The file a save of `file` replaces, named as the save names it: on POSIX
+// systems the target of a link; on Windows the name in full (each system's).
 std::filesystem::path SaveTargetOf(const std::filesystem::path& file);
 
 // A path as UTF-8 text, to show the user; any name the system allows can

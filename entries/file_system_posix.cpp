@@ -131,22 +131,31 @@ struct OldFile {
   struct stat status;
 };
 
-std::error_code FindSaveTarget(const fs::path& file, SaveTarget& target) {
-  // The file that really holds the entries: a link is followed to its target.
-  target.path = file;
-  struct stat old {};
-  for (int links = 0;; ++links) {
-    if (lstat(target.path.c_str(), &old) != 0) {
-      // Created anew (or the folder is missing, which the save finds).
-      return errno == ENOENT ? std::error_code{} : Errno();
-    }
-    if (!S_ISLNK(old.st_mode)) break;
-    if (links == 40) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-    std::error_code error;
-    const fs::path link = fs::read_symlink(target.path, error);
-    if (error) return error;
-    target.path = link.is_absolute() ? link : target.path.parent_path() / link;
+}  // namespace file_system_platform
+
+// The file that really holds the entries: a link is followed to its target.
+fs::path SaveTargetOf(const fs::path& file) {
+  fs::path target = file;
+  std::error_code error;
+  for (int links = 0; links < 40 && fs::is_symlink(target, error); ++links) {
+    const fs::path link = fs::read_symlink(target, error);
+    if (error) break;
+    target = link.is_absolute() ? link : target.parent_path() / link;
   }
+  return target;
+}
+
+namespace file_system_platform {
+
+std::error_code FindSaveTarget(const fs::path& file, SaveTarget& target) {
+  target.path = SaveTargetOf(file);
+  struct stat old {};
+  if (lstat(target.path.c_str(), &old) != 0) {
+    // Created anew (or the folder is missing, which the save finds).
+    return errno == ENOENT ? std::error_code{} : Errno();
+  }
+  // A link left over: a loop, or one whose target could not be read.
+  if (S_ISLNK(old.st_mode)) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
   if (!S_ISREG(old.st_mode)) return NotARegularFile(old);
   // A file the user may not write is not replaced, although the folder
   // would allow it.

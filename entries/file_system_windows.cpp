@@ -162,11 +162,19 @@ struct OldFile {
   DWORD attributes;
 };
 
-std::error_code FindSaveTarget(const fs::path& file, SaveTarget& target) {
-  // ReplaceFileW wants to know the folder: a bare "time.txt" is named in full.
+}  // namespace file_system_platform
+
+// ReplaceFileW wants to know the folder: a bare "time.txt" is named in full.
+fs::path SaveTargetOf(const fs::path& file) {
   std::error_code ignored;
-  target.path = fs::absolute(file, ignored);
-  if (target.path.empty()) target.path = file;
+  fs::path target = fs::absolute(file, ignored);
+  return target.empty() ? file : target;
+}
+
+namespace file_system_platform {
+
+std::error_code FindSaveTarget(const fs::path& file, SaveTarget& target) {
+  target.path = SaveTargetOf(file);
   const DWORD attributes = GetFileAttributesW(target.path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
     return GetLastError() == ERROR_FILE_NOT_FOUND ? std::error_code{} : LastError();
